@@ -1,0 +1,119 @@
+// Host stand-in: basic Windows types and the kernel services of the runtime
+// core (heap, critical section, debugger output, text helpers, threads,
+// process end). Functions named Host... are hooks for tests only.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <pthread.h>
+#include <string>
+
+#define WINAPI
+#define CALLBACK
+#define APIENTRY
+
+typedef int BOOL;
+typedef uint8_t BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef uint32_t UINT;
+typedef char CHAR;
+typedef char* LPSTR;
+typedef const char* LPCSTR;
+typedef void* LPVOID;
+typedef const void* LPCVOID;
+typedef DWORD* LPDWORD;
+typedef LONG* PLONG;
+typedef size_t SIZE_T;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef DWORD LCID;
+typedef DWORD COLORREF;
+typedef void* HANDLE;
+typedef HANDLE HMODULE;
+typedef HANDLE HINSTANCE;
+
+#ifndef TRUE
+#define TRUE 1
+#define FALSE 0
+#endif
+
+#define HEAP_ZERO_MEMORY 0x00000008
+#define CSTR_LESS_THAN 1
+#define CSTR_EQUAL 2
+#define CSTR_GREATER_THAN 3
+#define LOCALE_SYSTEM_DEFAULT 0x0800
+#define INFINITE 0xFFFFFFFFu
+#define MB_OK 0x00000000u
+#define MB_ICONERROR 0x00000010u
+
+#define RtlMoveMemory(d, s, n) memmove((d), (s), (n))
+
+// Heap: one process heap, usable from every thread.
+HANDLE WINAPI GetProcessHeap();
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
+LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes);
+BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
+
+// Critical section: a recursive lock between threads of this process.
+struct CRITICAL_SECTION {
+    pthread_mutex_t mutex;
+};
+void WINAPI InitializeCriticalSection(CRITICAL_SECTION* cs);
+void WINAPI EnterCriticalSection(CRITICAL_SECTION* cs);
+void WINAPI LeaveCriticalSection(CRITICAL_SECTION* cs);
+void WINAPI DeleteCriticalSection(CRITICAL_SECTION* cs);
+
+// Debugger output channel: kept in memory so that tests can read it.
+void WINAPI OutputDebugStringA(LPCSTR text);
+
+// Text helpers. CompareStringA here orders by byte values: the real one
+// orders linguistically, so only equality (result 2) is faithful; tests of
+// the order between different texts belong to the win32 build.
+int WINAPI CompareStringA(LCID locale, DWORD flags, LPCSTR a, int alen, LPCSTR b, int blen);
+LPSTR WINAPI CharUpperA(LPSTR text);   // Latin letters; Shift-JIS pairs left alone
+int WINAPI lstrlenA(LPCSTR text);
+LPSTR WINAPI lstrcpyA(LPSTR dst, LPCSTR src);
+BOOL WINAPI IsDBCSLeadByte(BYTE b);    // code page 932 lead bytes
+UINT WINAPI GetACP();                  // 932
+
+// Threads and the process.
+typedef DWORD (WINAPI* LPTHREAD_START_ROUTINE)(LPVOID);
+struct SECURITY_ATTRIBUTES;
+HANDLE WINAPI CreateThread(SECURITY_ATTRIBUTES* sa, SIZE_T stack, LPTHREAD_START_ROUTINE start,
+                           LPVOID param, DWORD flags, LPDWORD id);
+void WINAPI ExitThread(DWORD code);
+void WINAPI Sleep(DWORD ms);
+void WINAPI ExitProcess(UINT code);
+DWORD WINAPI GetCurrentThreadId();
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+int WINAPI MessageBoxA(void* owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// ---- Test hooks (host build only) ----
+
+// Everything written to the debugger channel since the last clear.
+std::string HostDebugOutput();
+void HostDebugOutputClear();
+
+// Make the n-th following heap allocation (1 = the next) fail; 0 disarms.
+void HostFailHeapAllocAfter(int n);
+
+// Simulated process. While a simulation is active, ExitProcess does not end
+// the test program: it records the code and unwinds every thread that
+// CreateThread started, each at its next stand-in call that may block
+// (Sleep, message waits) or at its own ExitProcess. Outside a simulation,
+// ExitProcess ends the real process.
+void HostProcessBegin();
+// Waits until every thread started since HostProcessBegin has ended (or the
+// timeout passes); returns the recorded exit code, or -1 if none.
+int HostProcessWait(unsigned timeout_ms);
+bool HostProcessExited();
+// Ends the simulation: waits for the threads and resets the state.
+void HostProcessEnd();
+// Text of the last MessageBoxA.
+std::string HostLastMessageBox();
+// Throws the unwinding signal if the simulated process has ended; stand-in
+// calls that may block call it.
+void HostCheckExit();

@@ -1,0 +1,2 @@
+// Host stand-in: window system, drawing, caret, input method, clipboard.
+#pragma once

@@ -1,0 +1,75 @@
+// Runtime core: start-up, the string store, string operations, the value
+// list through which input statements store into variables, and the
+// numeric text conversion.
+#pragma once
+#include <cstdint>
+
+#include "platform.h"
+
+// A byte string in one heap block: a 32-bit length, the bytes, a NUL. It is
+// handled by a pointer to its first byte; the length sits in front of it.
+typedef char* RtString;
+
+// The live strings in allocation order. Both threads make and release
+// strings, so every field is touched by the program thread and the console
+// window thread alike, only while StringLock is held.
+struct StringRegistryState {
+    RtString* Entries;  // heap block, exactly Count entries after each StrAlloc
+    int32_t Count;
+};
+extern StringRegistryState StringRegistry;
+extern CRITICAL_SECTION StringLock;
+extern HANDLE RtHeap;  // written once by RtStartup before the second thread exists
+
+void RtStartup();
+
+// Heap blocks for the runtime. A heap that cannot supply one ends the process
+// with a message on the debugger channel: no caller ever sees a null block.
+void* RtHeapAlloc(uint32_t bytes, bool zero);
+void* RtHeapReAlloc(void* block, uint32_t bytes);
+[[noreturn]] void RtFatal(const char* message);
+#define RT_EXIT_OUT_OF_MEMORY 3
+
+RtString StrAlloc(int32_t n);
+void StrFree(RtString s);
+
+// Ownership: every operation below consumes the RtStrings handed to it and
+// returns a fresh one owned by the caller.
+RtString StrConcat(RtString left, RtString right);
+int32_t StrCompare(RtString left, RtString right);  // 1 before, 2 equal, 3 after, 0 failed
+RtString StrLeft(RtString source, int32_t count);
+RtString StrMid(RtString source, int32_t start, int32_t length);
+int32_t StrAsc(RtString s);
+RtString StrNew(int32_t n);
+int32_t Peek(const void* address);
+
+// Helpers for callers that keep variables. None consumes its argument.
+inline int32_t StrLength(const char* s) { return Peek(s - 4); }
+RtString StrFromText(const char* text);  // a fixed NUL-terminated text made an RtString
+RtString StrCopy(const char* variable);  // a fresh copy of a variable's string
+void StrAssign(RtString* variable, RtString value);  // releases the old value, keeps value
+
+// The value list: where an input statement stores its items. Touched by the
+// program thread only.
+enum : int32_t {
+    TypeInt8 = 1,
+    TypeInt16 = 3,
+    TypeInt32 = 5,
+    TypeSingle = 8,
+    TypeDouble = 9,
+    TypeString = 10,
+};
+struct ValueListState {
+    void* ValueAddress[32];  // the first 0 ends the list
+    int32_t ValueType[32];
+};
+extern ValueListState ValueList;
+
+// Stores one item (borrowed NUL-terminated bytes) into the variable of entry k.
+void StoreItem(int32_t k, const char* text);
+// Narrowing rules of StoreItem, exposed for tests.
+int32_t RoundToInt32(double value);
+float RoundToSingle(double value);
+
+// Numeric text conversion; borrows text, never fails.
+double ValParse(const char* text);
