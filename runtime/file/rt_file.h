@@ -1,0 +1,27 @@
+// Numbered files: the file table, open, close, end-of-file, the item reader
+// and the writer. Every operation works directly on the system's handle and
+// its file position; the runtime keeps no buffer of its own.
+#pragma once
+#include <cstdint>
+
+#include "rt_core.h"
+
+enum : int32_t {
+    FileModeReadWrite = 0,
+    FileModeRead = 1,
+    FileModeWrite = 2,
+    FileModeAppend = 3,
+};
+
+// Slot i holds the handle of file number i + 1: 0 for no file,
+// INVALID_HANDLE_VALUE after a failed open. Program thread only.
+struct FileTableState {
+    HANDLE Handles[256];
+};
+extern FileTableState FileTable;
+
+void FileOpen(RtString name, int32_t mode, int32_t number);  // consumes name
+void FileClose(int32_t number);                              // 0: every file
+int32_t FileEof(int32_t number);                             // -1 at or past the end
+void FileInput(int32_t number);   // fills the variables of the value list
+void FilePrint(int32_t number, RtString text);  // consumes text
