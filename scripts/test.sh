@@ -79,7 +79,11 @@ else fail_phase fuzz "build failed"; fi
 echo "== win32 under Wine"
 W=build/win32
 if build $W -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release; then
-    BUILD="$ROOT/$W"; . scripts/wine-env.sh; wine_env_prepare
+    BUILD="$ROOT/$W"; . scripts/wine-env.sh; . scripts/xvfb.sh
+    # One display and one wineserver for the whole phase: tests may open real
+    # windows, and a wineserver started without DISPLAY would break them.
+    xvfb_start || fail_phase win32 "no X display"
+    wine_env_prepare
     wineserver -p
     run_phase_ctest win32 $W
     if [ -x scripts/gui-tests.sh ]; then
@@ -92,6 +96,7 @@ if build $W -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Rel
         if [ $rc != 0 ] || [ "$f" != 0 ]; then FAILED_PHASES+=(gui); [ "$f" = 0 ] && FAILED=$((FAILED + 1)); fi
     fi
     wineserver -k 2>/dev/null
+    xvfb_stop
 else fail_phase win32 "build failed"; fi
 
 echo
