@@ -62,6 +62,10 @@ enum : int32_t {
 struct ValueListState {
     void* ValueAddress[32];  // the first 0 ends the list
     int32_t ValueType[32];
+    // Items handed to StoreItem since a caller last set it to 0: lets a
+    // caller tell a statement that stored nothing from one that stored an
+    // empty item.
+    int32_t StoreCount;
 };
 extern ValueListState ValueList;
 

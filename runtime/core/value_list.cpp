@@ -32,6 +32,7 @@ void StoreItem(int32_t k, const char* text) {
     if (k < 0 || k > 31) return;
     void* address = ValueList.ValueAddress[k];
     if (!address) return;
+    ValueList.StoreCount++;
     switch (ValueList.ValueType[k]) {
     case TypeInt8: {
         uint8_t v = (uint8_t)(uint32_t)RoundToInt32(ValParse(text));

@@ -91,3 +91,20 @@ TEST_F(ValueListTest, UnknownCodesStoreNothing) {
 }
 
 }  // namespace
+
+namespace {
+TEST(ValueListCount, CountsEveryItemHandedOver) {
+    TestRuntimeStart();
+    int32_t a = 0, b = 0;
+    ValueList.ValueAddress[0] = &a;
+    ValueList.ValueType[0] = TypeInt32;
+    ValueList.ValueAddress[1] = &b;
+    ValueList.ValueType[1] = 7;  // dropped, but counted
+    ValueList.ValueAddress[2] = nullptr;
+    ValueList.StoreCount = 0;
+    StoreItem(0, "1");
+    StoreItem(1, "2");
+    EXPECT_EQ(ValueList.StoreCount, 2);
+    EXPECT_EQ(a, 1);
+}
+}  // namespace
