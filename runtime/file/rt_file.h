@@ -1,6 +1,11 @@
 // Numbered files: the file table, open, close, end-of-file, the item reader
 // and the writer. Every operation works directly on the system's handle and
 // its file position; the runtime keeps no buffer of its own.
+//
+// File numbers run from 1 to 256. A number outside that range (and 0 for
+// anything but FileClose) is treated as a number with no file: nothing
+// outside the table is read or written, FileEof gives -1, FileInput stores
+// nothing, FileOpen and FilePrint only release their string.
 #pragma once
 #include <cstdint>
 
@@ -19,6 +24,11 @@ struct FileTableState {
     HANDLE Handles[256];
 };
 extern FileTableState FileTable;
+
+// The slot of a file number, or nullptr for a number outside 1 to 256.
+inline HANDLE* FileSlot(int32_t number) {
+    return number >= 1 && number <= 256 ? &FileTable.Handles[number - 1] : nullptr;
+}
 
 void FileOpen(RtString name, int32_t mode, int32_t number);  // consumes name
 void FileClose(int32_t number);                              // 0: every file

@@ -1,0 +1,133 @@
+// Host stand-in for the file services: handles are entries of a small table
+// of POSIX descriptors. Unshared opens are made with flock(LOCK_EX|LOCK_NB)
+// on every open, which conflicts between processes and also between two
+// open descriptions inside one process, as share mode 0 does on Windows.
+#include "platform.h"
+
+#include <fcntl.h>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// One open file. Handles are (slot + kHandleBase) so that neither 0 nor
+// all ones is ever a valid handle.
+struct HostFile {
+    int fd;  // -1: slot free
+    bool can_read;
+    bool can_write;
+};
+constexpr intptr_t kHandleBase = 0x1000;
+constexpr int kMaxFiles = 512;
+
+// Any thread may call the file services; the table is guarded by its mutex.
+struct FileHandles {
+    std::mutex mutex;
+    HostFile files[kMaxFiles];
+    FileHandles() {
+        for (HostFile& f : files) f = {-1, false, false};
+    }
+} handles;
+
+// The open file behind a handle, or nullptr. Caller holds the mutex.
+HostFile* Lookup(HANDLE handle) {
+    intptr_t i = (intptr_t)handle - kHandleBase;
+    if (i < 0 || i >= kMaxFiles || handles.files[i].fd < 0) return nullptr;
+    return &handles.files[i];
+}
+
+}  // namespace
+
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES*,
+                          DWORD disposition, DWORD, HANDLE) {
+    if (!name || !*name || share != 0) return INVALID_HANDLE_VALUE;
+    bool r = access & GENERIC_READ, w = access & GENERIC_WRITE;
+    int flags = O_CLOEXEC | (r && w ? O_RDWR : w ? O_WRONLY : O_RDONLY);
+    bool truncate = false;
+    switch (disposition) {
+    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
+    case CREATE_ALWAYS: flags |= O_CREAT; truncate = true; break;
+    case OPEN_EXISTING: break;
+    case OPEN_ALWAYS: flags |= O_CREAT; break;
+    case TRUNCATE_EXISTING: truncate = true; break;
+    default: return INVALID_HANDLE_VALUE;
+    }
+    int fd = open(name, flags, 0666);
+    if (fd < 0) return INVALID_HANDLE_VALUE;
+    struct stat st;
+    // The lock comes before any truncation, so a refused open changes nothing.
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        (truncate && ftruncate(fd, 0) != 0)) {
+        close(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::lock_guard<std::mutex> lock(handles.mutex);
+    for (int i = 0; i < kMaxFiles; i++) {
+        if (handles.files[i].fd < 0) {
+            handles.files[i] = {fd, r, w};
+            return (HANDLE)(kHandleBase + i);
+        }
+    }
+    close(fd);
+    return INVALID_HANDLE_VALUE;
+}
+
+BOOL WINAPI CloseHandle(HANDLE handle) {
+    std::lock_guard<std::mutex> lock(handles.mutex);
+    HostFile* f = Lookup(handle);
+    if (!f) return FALSE;
+    close(f->fd);  // releases the lock with the last descriptor
+    f->fd = -1;
+    return TRUE;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD method) {
+    std::lock_guard<std::mutex> lock(handles.mutex);
+    HostFile* f = Lookup(handle);
+    if (!f || method > FILE_END) return INVALID_SET_FILE_POINTER;
+    // Without a high part the distance is a signed 32-bit value.
+    int64_t move = distance_high ? (int64_t)(((uint64_t)(uint32_t)*distance_high << 32) |
+                                             (uint32_t)distance)
+                                 : (int64_t)distance;
+    off_t base = 0;
+    if (method == FILE_CURRENT) base = lseek(f->fd, 0, SEEK_CUR);
+    if (method == FILE_END) base = lseek(f->fd, 0, SEEK_END);
+    if (base < 0 || (int64_t)base + move < 0) return INVALID_SET_FILE_POINTER;
+    off_t pos = lseek(f->fd, (off_t)(base + move), SEEK_SET);
+    if (pos < 0) return INVALID_SET_FILE_POINTER;
+    if (distance_high) *distance_high = (LONG)((uint64_t)pos >> 32);
+    return (DWORD)pos;
+}
+
+DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high) {
+    std::lock_guard<std::mutex> lock(handles.mutex);
+    HostFile* f = Lookup(handle);
+    struct stat st;
+    if (!f || fstat(f->fd, &st) != 0) return INVALID_FILE_SIZE;
+    if (size_high) *size_high = (DWORD)((uint64_t)st.st_size >> 32);
+    return (DWORD)st.st_size;
+}
+
+BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytes, LPDWORD read_count, OVERLAPPED*) {
+    if (read_count) *read_count = 0;
+    std::lock_guard<std::mutex> lock(handles.mutex);
+    HostFile* f = Lookup(handle);
+    if (!f || !f->can_read) return FALSE;
+    ssize_t n = read(f->fd, buffer, bytes);
+    if (n < 0) return FALSE;
+    if (read_count) *read_count = (DWORD)n;
+    return TRUE;
+}
+
+BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytes, LPDWORD written, OVERLAPPED*) {
+    if (written) *written = 0;
+    std::lock_guard<std::mutex> lock(handles.mutex);
+    HostFile* f = Lookup(handle);
+    if (!f || !f->can_write) return FALSE;
+    ssize_t n = bytes ? write(f->fd, buffer, bytes) : 0;
+    if (n < 0) return FALSE;
+    if (written) *written = (DWORD)n;
+    return TRUE;
+}

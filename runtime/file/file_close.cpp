@@ -1,0 +1,19 @@
+// FileClose: one number, or 0 for every file.
+#include "rt_file.h"
+
+static void CloseSlot(HANDLE* slot) {
+    // A failed open's mark is closed like a handle: the close does nothing on
+    // the system and the slot becomes empty.
+    if (*slot) {
+        CloseHandle(*slot);
+        *slot = nullptr;
+    }
+}
+
+void FileClose(int32_t number) {
+    if (number == 0) {
+        for (HANDLE& slot : FileTable.Handles) CloseSlot(&slot);
+        return;
+    }
+    if (HANDLE* slot = FileSlot(number)) CloseSlot(slot);
+}

@@ -1,0 +1,197 @@
+// The item reader: items and the file position after every statement, for
+// a string variable as the application reads, and for numeric variables.
+#include "file_test_util.h"
+
+namespace {
+
+using std::string;
+
+// One FileInput with one string variable: the item stored, or kNothing
+// when the variable kept its value, and the position afterwards.
+constexpr const char* kNothing = "<nothing>";
+struct Step {
+    string item;
+    DWORD position;
+};
+struct StringCase {
+    const char* name;
+    string file;
+    std::vector<Step> steps;
+};
+
+const StringCase kStringCases[] = {
+    {"a blank inside a line stays", string("abc def\r\nxyz"), {{"abc def", 9}, {"xyz", 12}}},
+    {"blanks before go, blanks behind stay", string("  abc\r\nabc   \r\n"),
+     {{"abc", 7}, {"abc   ", 15}}},
+    {"tabs before go", string("\t \tq\r\n"), {{"q", 6}}},
+    {"a comma ends an item", string("a,b\r\n"), {{"a", 2}, {"b", 5}}},
+    {"quotes protect a comma and stay", string("\"x,y\"\r\n"), {{"\"x,y\"", 7}}},
+    {"an empty line is an empty item", string("\r\nz"), {{"", 2}, {"z", 3}}},
+    {"a comma where an item begins", string(" ,\r\n"), {{"", 2}, {"", 4}}},
+    {"LF alone ends a line", string("a\nb\n"), {{"a", 2}, {"b", 4}}},
+    {"LF ends an item inside quotes", string("\"a,b\nc\r\n"), {{"\"a,b", 5}, {"c", 8}}},
+    {"a lone CR is an item byte", string("a\rb\r\n"), {{"a\rb", 5}}},
+    {"CR CR LF keeps the first CR", string("a\r\r\nb"), {{"a\r", 4}, {"b", 5}}},
+    {"a CR as the last byte stays", string("x,a\r"), {{"x", 2}, {"a\r", 4}}},
+    {"a last line without a line end", string("ab\r\nlast"), {{"ab", 4}, {"last", 8}}},
+    {"only blanks behind the last line", string("x\r\n  \t "),
+     {{"x", 3}, {kNothing, 7}, {kNothing, 7}}},
+    {"a NUL ends an item", string("ab\0cd\r\n", 7), {{"ab", 3}, {"cd", 7}}},
+    {"an empty file gives nothing", string(""), {{kNothing, 0}}},
+    // Shift-JIS: trail bytes 0x5C and 0x40..0x7E are ordinary item bytes.
+    {"Shift-JIS bytes", string("\x83\x5c\x95\x5c \x82\xa0,\x81\x40\r\n"),
+     {{"\x83\x5c\x95\x5c \x82\xa0", 8}, {"\x81\x40", 12}}},
+};
+
+void ListOneString(RtString* variable) {
+    ValueList.ValueAddress[0] = variable;
+    ValueList.ValueType[0] = TypeString;
+    ValueList.ValueAddress[1] = nullptr;
+}
+
+class FileInputTest : public FileTest {};
+
+// Each case is read twice: once plainly, once with two FileEof calls before
+// every statement, which must change nothing.
+TEST_F(FileInputTest, StringItemsAndPositions) {
+    std::string dir = TestTempDir("input-string");
+    for (const StringCase& c : kStringCases) {
+        for (bool with_eof : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (with_eof ? ", with FileEof" : ""));
+            WriteAll(dir + "in", c.file);
+            Open(dir + "in", FileModeRead, 1);
+            RtString variable = StrAlloc(0);
+            ListOneString(&variable);
+            for (const Step& step : c.steps) {
+                if (with_eof) {
+                    DWORD at = Position(1);
+                    int32_t eof = FileEof(1);
+                    EXPECT_EQ(FileEof(1), eof);
+                    EXPECT_EQ(Position(1), at);
+                }
+                StrAssign(&variable, StrFromText(kNothing));
+                int32_t strings = RegistryCount();
+                FileInput(1);
+                EXPECT_EQ(RegistryCount(), strings);
+                EXPECT_EQ(Bytes(variable), step.item);
+                EXPECT_EQ(Position(1), step.position);
+                EXPECT_EQ(FileEof(1), step.position >= c.file.size() ? -1 : 0);
+            }
+            EXPECT_EQ(FileEof(1), -1) << "every case reads its file to the end";
+            StrFree(variable);
+            FileClose(1);
+        }
+    }
+}
+
+// Numeric and mixed lists: one statement, what each variable holds, and the
+// position afterwards.
+struct Vars {
+    int8_t i8 = 99;
+    int16_t i16 = 99;
+    int32_t a = 99, b = 99;
+    float single = 99;
+    double dbl = 99;
+    RtString text = nullptr;
+};
+struct NumericCase {
+    const char* name;
+    string file;
+    int32_t a, b;
+    DWORD position;
+};
+
+const NumericCase kNumericCases[] = {
+    {"a blank separates", "12 34\r\n", 12, 34, 7},
+    {"a comma separates", "12,34\r\n", 12, 34, 7},
+    {"blanks around a comma", "12 , 34\r\n", 12, 34, 9},
+    {"a tab separates", "7\t8\n", 7, 8, 4},
+    {"blanks then a line end", "12 \r\n34\r\n", 12, 0, 5},
+    {"the statement reads across lines", "1\r\n2\r\n", 1, 2, 6},
+    {"the end of the file inside the list", "5", 5, 99, 1},
+    {"the end of the file behind blanks", "5   ", 5, 99, 4},
+    {"no line end at the end", "12 34", 12, 34, 5},
+    {"surplus items stay in the file", "1,2,3\r\n", 1, 2, 4},
+    {"quotes keep a blank and convert to 0", "\"1 2\",5\r\n", 0, 5, 9},
+    {"a blank stops at the next item", "3  -4,x", 3, -4, 6},
+};
+
+TEST_F(FileInputTest, NumericItemsAndPositions) {
+    std::string dir = TestTempDir("input-numeric");
+    for (const NumericCase& c : kNumericCases) {
+        SCOPED_TRACE(c.name);
+        WriteAll(dir + "in", c.file);
+        Open(dir + "in", FileModeRead, 1);
+        Vars v;
+        ValueList.ValueAddress[0] = &v.a;
+        ValueList.ValueType[0] = TypeInt32;
+        ValueList.ValueAddress[1] = &v.b;
+        ValueList.ValueType[1] = TypeInt32;
+        ValueList.ValueAddress[2] = nullptr;
+        FileInput(1);
+        EXPECT_EQ(v.a, c.a);
+        EXPECT_EQ(v.b, c.b);
+        EXPECT_EQ(Position(1), c.position);
+        FileClose(1);
+    }
+}
+
+TEST_F(FileInputTest, EveryTypeCodeInOneStatement) {
+    std::string path = TestTempDir("input-types") + "in";
+    WriteAll(path, "300 70000,2.5\t1.5, a b ,9, 4\r\nnext");
+    Open(path, FileModeRead, 1);
+    Vars v;
+    v.text = StrAlloc(0);
+    int32_t code7 = 99, after = 99;
+    void* addresses[] = {&v.i8, &v.i16, &v.dbl, &v.single, &v.text, &code7, &after};
+    int32_t types[] = {TypeInt8, TypeInt16, TypeDouble, TypeSingle, TypeString, 7, TypeInt32};
+    for (int k = 0; k < 7; k++) {
+        ValueList.ValueAddress[k] = addresses[k];
+        ValueList.ValueType[k] = types[k];
+    }
+    ValueList.ValueAddress[7] = nullptr;
+    FileInput(1);
+    EXPECT_EQ(v.i8, 44);
+    EXPECT_EQ(v.i16, 4464);
+    EXPECT_EQ(v.dbl, 2.5);
+    EXPECT_EQ(v.single, 1.5f);
+    EXPECT_EQ(Bytes(v.text), "a b ");  // a string item keeps its blanks
+    EXPECT_EQ(code7, 99);              // taken from the file, stored nowhere
+    EXPECT_EQ(after, 4);
+    EXPECT_EQ(Position(1), 30u);
+    StrFree(v.text);
+}
+
+TEST_F(FileInputTest, AFullListOfThirtyTwoEntriesEndsAtItsLastEntry) {
+    std::string path = TestTempDir("input-full") + "in";
+    std::string file;
+    for (int i = 1; i <= 40; i++) file += std::to_string(i) + ",";
+    WriteAll(path, file);
+    Open(path, FileModeRead, 1);
+    int32_t values[32] = {};
+    for (int k = 0; k < 32; k++) {
+        ValueList.ValueAddress[k] = &values[k];
+        ValueList.ValueType[k] = TypeInt32;
+    }
+    FileInput(1);
+    for (int k = 0; k < 32; k++) EXPECT_EQ(values[k], k + 1);
+    EXPECT_EQ(Position(1), (DWORD)file.find("33,"));
+}
+
+TEST_F(FileInputTest, NoFileStoresNothingAndAllocatesNothing) {
+    std::string dir = TestTempDir("input-none");
+    WriteAll(dir + "out", "");
+    Open(dir + "missing", FileModeRead, 1);
+    Open(dir + "out", FileModeWrite, 3);  // write only: every read fails
+    RtString variable = StrFromText("kept");
+    ListOneString(&variable);
+    for (int32_t n : {1, 2, 3}) {
+        int32_t strings = RegistryCount();
+        FileInput(n);
+        EXPECT_EQ(RegistryCount(), strings) << n;
+        EXPECT_EQ(Bytes(variable), "kept") << n;
+    }
+    StrFree(variable);
+}
+
+}  // namespace
