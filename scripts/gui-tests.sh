@@ -1,0 +1,434 @@
+#!/usr/bin/env bash
+# Tests against the real console window: the win32 build under Wine on an X
+# display (Xvfb), keys typed with xdotool, the clipboard filled from Windows
+# and from X, screenshots compared pixel for pixel with a reference drawing.
+#
+#   bash scripts/gui-tests.sh [WIN32_BUILD_DIR] [--docs]
+#
+# WIN32_BUILD_DIR defaults to build/win32. Prints one line "[gui] PASS name"
+# or "[gui] FAIL name: why" per check and exits non-zero on any failure.
+# Run by scripts/test.sh with DISPLAY, the Wine prefix and a persistent
+# wineserver already set up; run by hand it sets up what is missing and
+# tears down what it started. Screenshots go to WIN32_BUILD_DIR/gui/;
+# --docs also copies the console and run screenshots into docs/.
+set -uo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+BUILD="$ROOT/build/win32"
+DOCS=0
+for a in "$@"; do
+    case "$a" in
+        --docs) DOCS=1 ;;
+        *) BUILD="$(cd "$a" && pwd)" || exit 2 ;;
+    esac
+done
+HELPERS="$BUILD/tests/gui"
+OUT="$BUILD/gui"
+CELL_W=0; CELL_H=0
+FAILS=0
+
+. "$ROOT/scripts/wine-env.sh"
+. "$ROOT/scripts/xvfb.sh"
+
+# ---------------------------------------------------------------- plumbing
+
+pass() { echo "[gui] PASS $1"; }
+fail() { echo "[gui] FAIL $1: $2"; FAILS=$((FAILS + 1)); }
+note() { echo "[gui] $*"; }
+
+STARTED_X=0
+STARTED_SERVER=0
+BG_PIDS=()
+
+cleanup() {
+    local p
+    for p in "${BG_PIDS[@]}"; do
+        kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
+    done
+    if [ $STARTED_SERVER = 1 ]; then wineserver -k 2>/dev/null; fi
+    if [ $STARTED_X = 1 ]; then xvfb_stop; fi
+}
+trap cleanup EXIT
+
+# A helper program, in the foreground, bounded; CR LF output made LF.
+helper() {  # name args...
+    local name=$1; shift
+    timeout -k 5 30 wine "$HELPERS/$name.exe" "$@" | tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+
+# Starts a Windows program in the background in folder $1 (bounded to
+# $LIMIT seconds of life); its process id is left in RUN_PID.
+start_program() {  # folder exe args...
+    local dir=$1 exe=$2; shift 2
+    (cd "$dir" && exec timeout -k 5 "${LIMIT:-120}" wine "$exe" "$@") &
+    RUN_PID=$!
+    BG_PIDS+=("$RUN_PID")
+}
+
+# Waits at most $2 seconds for process $1 to end; its exit code in EXIT_RC
+# (124 when it had to be stopped).
+wait_exit() {  # pid seconds
+    local pid=$1 i
+    for ((i = 0; i < $2 * 10; i++)); do
+        case "$(ps -o stat= -p "$pid" 2>/dev/null)" in
+            "" | Z*) wait "$pid"; EXIT_RC=$?; return 0 ;;
+        esac
+        sleep 0.1
+    done
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    EXIT_RC=124
+    return 1
+}
+
+# Waits at most $2 seconds until the file $1 holds the bytes of file $3.
+wait_file_equals() {  # file seconds expected-file
+    local i
+    for ((i = 0; i < $2 * 10; i++)); do
+        cmp -s "$1" "$3" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+window_id() { timeout 20 xdotool search --sync --name '^BASIC PROMPT$' 2>/dev/null | head -1; }
+
+# Keys as the user types them. A delay of 40 ms between keys: with less,
+# Wine sometimes misses the first character that xdotool has to map to a
+# spare key code (every non-ASCII one).
+type_text() { timeout 30 xdotool type --delay 40 -- "$1"; }
+key() { timeout 10 xdotool key --delay 40 "$@"; }
+
+# Bytes of UTF-8 text in the Windows code page, into file $2.
+sjis() { printf '%b' "$1" | iconv -f UTF-8 -t CP932 >"$2"; }
+
+# The window's client area on the screen, from the inspector.
+inspect() { INFO="$(helper prompt_inspect "$@")"; }
+field() { sed -n "s/^$1=//p" <<<"$INFO"; }
+
+# Screenshot of the whole screen into $1, the client area into $2.
+shoot() {  # full.png client.png
+    import -window root "$1" 2>/dev/null || return 1
+    inspect
+    local size origin
+    size=$(field client); origin=$(field origin)
+    set -- "$1" "$2" $size $origin
+    convert "$1" -crop "${3}x${4}+${5}+${6}" +repage "$2"
+}
+
+# Compares the client area with the console rows drawn by text_ref, the
+# caret's cell masked on both (it blinks). Retries for up to $2 seconds,
+# since drawing follows the keys a little later. Sets DIFF (pixels).
+screen_matches() {  # name seconds rows...
+    local name=$1 secs=$2 i w h
+    shift 2
+    for ((i = 0; i < secs * 2 + 1; i++)); do
+        shoot "$OUT/$name-full.png" "$OUT/$name.png" || { DIFF=unknown; sleep 0.5; continue; }
+        read -r w h <<<"$(field client)"
+        helper text_ref "$(winepath -w "$OUT/$name-ref.bmp")" "$w" "$h" "$@" >/dev/null
+        local mask=()
+        if [ "$(field caret)" = 1 ]; then
+            local l t r b
+            read -r l t r b <<<"$(field caretrect)"
+            mask=(-fill black -draw "rectangle $l,$t,$((r - 1)),$((b - 1))")
+        fi
+        convert "$OUT/$name.png" "${mask[@]}" "$OUT/$name-cmp.png"
+        convert "$OUT/$name-ref.bmp" "${mask[@]}" "$OUT/$name-refcmp.png"
+        DIFF=$(compare -metric AE "$OUT/$name-refcmp.png" "$OUT/$name-cmp.png" \
+               "$OUT/$name-diff.png" 2>&1 >/dev/null)
+        [ "$DIFF" = 0 ] && return 0
+        sleep 0.5
+    done
+    return 1
+}
+
+# ------------------------------------------------------------------ set-up
+
+mkdir -p "$OUT"
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    # Our own display; a wineserver that lives without it would break every
+    # window of the prefix, so this run has its own server too.
+    xvfb_start || { echo "[gui] FAIL set-up: no X display"; exit 1; }
+    STARTED_X=1
+    wineserver -k 2>/dev/null
+fi
+wine_env_prepare
+if [ $STARTED_X = 1 ]; then wineserver -p; STARTED_SERVER=1; fi
+
+for h in clip_put prompt_close prompt_inspect text_ref stub_prompt; do
+    if [ ! -f "$HELPERS/$h.exe" ]; then
+        echo "[gui] FAIL set-up: $HELPERS/$h.exe is not built"
+        exit 1
+    fi
+done
+CELL="$(helper text_ref "$(winepath -w "$OUT/cell.bmp")" 8 8 '')"
+read -r CELL_W CELL_H <<<"$(sed -n 's/^cell=//p' <<<"$CELL")"
+note "console font cell: ${CELL_W}x${CELL_H} pixels"
+
+# --------------------------------------------- the machinery, on a stand-in
+# A minimal window of the console's class: display, typing, both clipboards
+# and closing work before the console itself is judged.
+
+machinery() {
+    local dir="$OUT/stub" why=""
+    rm -rf "$dir"; mkdir -p "$dir"
+    LIMIT=60 start_program "$dir" "$HELPERS/stub_prompt.exe"
+    local pid=$RUN_PID
+    if [ -z "$(window_id)" ]; then
+        wait_exit "$pid" 1
+        fail machinery "the stand-in window did not appear"
+        return
+    fi
+    sleep 0.5
+    type_text 'ab 日本'; key Return
+    helper clip_put 'w,\r\nx' || why="clip_put failed; "
+    key ctrl+v Return
+    sjis 'ab 日本\r\nw,\r\nx\r\n' "$dir/expected"
+    wait_file_equals "$dir/stub_lines.txt" 5 "$dir/expected" || why+="typed lines differ; "
+    helper prompt_close || why+="prompt_close found no window; "
+    wait_exit "$pid" 10
+    [ "$EXIT_RC" = 0 ] || why+="exit code $EXIT_RC after closing; "
+    if [ -z "$why" ]; then pass "machinery: Xvfb, xdotool typing, Win32 clipboard, closing"
+    else fail machinery "$why"; fi
+}
+
+# ----------------------------------------------------------- the console
+# console_probe asks " name ? ", waits for the file probe_go with no line
+# requested, asks " two ? " (two strings), then " more ? " again and again,
+# appending each answer to probe_out.txt.
+
+console_checks() {
+    local dir="$OUT/console" exp="$OUT/console/expected"
+    rm -rf "$dir"; mkdir -p "$dir"
+    LIMIT=120 start_program "$dir" "$HELPERS/console_probe.exe"
+    local pid=$RUN_PID
+    if [ -z "$(window_id)" ]; then
+        wait_exit "$pid" 1
+        fail "console window" "no window titled BASIC PROMPT appeared (exit code $EXIT_RC)"
+        return
+    fi
+
+    # Class, title, styles. The system adds WS_CLIPSIBLINGS and
+    # WS_EX_WINDOWEDGE to an overlapped window of its own accord.
+    inspect --caret on
+    local why=""
+    [ "$(field class)" = PROMPT ] || why+="class '$(field class)'; "
+    [ "$(field title)" = "BASIC PROMPT" ] || why+="title '$(field title)'; "
+    [ $(($(field style) & 0x00CF0000)) = $((0x00CF0000)) ] || why+="style $(field style); "
+    [ $(($(field exstyle) & 0x200)) = $((0x200)) ] || why+="exstyle $(field exstyle); "
+    [ "$(field classstyle)" = 0x0000000B ] || why+="class style $(field classstyle); "
+    [ "$(field visible)" = 1 ] || why+="not visible; "
+    if [ -z "$why" ]; then pass "console window: class PROMPT, title, WS_OVERLAPPEDWINDOW, WS_EX_CLIENTEDGE, class style 0xB"
+    else fail "console window" "$why"; fi
+
+    # The first prompt " name ? " is 8 cells; the caret (9x6) lies across the
+    # bottom of the cursor's cell, 1 pixel above its lower edge.
+    local want="$((8 * CELL_W)) $((CELL_H - 7)) $((8 * CELL_W + 9)) $((CELL_H - 1))"
+    if [ "$(field caret)" = 1 ] && [ "$(field caretrect)" = "$want" ]; then
+        pass "caret shown after the prompt while a line is requested"
+    else
+        fail "caret while a line is requested" "caret=$(field caret) rect '$(field caretrect)', expected '$want'"
+    fi
+
+    # Typing, Backspace over a single byte, Japanese text through the code page.
+    type_text 'Tarx'; key BackSpace; type_text 'o 山田'; key Return
+    sjis 'name=Taro 山田\r\n' "$exp"
+    if wait_file_equals "$dir/probe_out.txt" 5 "$exp"; then pass "typed line with Backspace and Shift-JIS reaches the program"
+    else fail "typed line" "probe_out.txt: $(od -c "$dir/probe_out.txt" 2>&1 | head -3)"; fi
+
+    # No line requested: no caret, and keys are dropped.
+    if inspect --caret off 3000; then pass "no caret while no line is requested"
+    else fail "no caret while idle" "caret=$(field caret) rect '$(field caretrect)'"; fi
+    type_text 'zz'; key Return
+    sleep 0.3
+    : >"$dir/probe_go"
+
+    # Wrong counts, then a paste from the Windows clipboard with typing after it.
+    inspect --caret on
+    type_text 'a,b,c'; key Return
+    inspect --caret on
+    type_text 'x'; key Return
+    inspect --caret on
+    helper clip_put 'p1,ペ'
+    key ctrl+v; type_text 'q'; key Return
+    sjis 'name=Taro 山田\r\ntwo=p1|ペq\r\n' "$exp"
+    if wait_file_equals "$dir/probe_out.txt" 5 "$exp"; then
+        pass "answer counts checked again; Ctrl+V paste then typing; idle keys dropped"
+    else fail "counts and paste" "probe_out.txt: $(iconv -f CP932 -t UTF-8 "$dir/probe_out.txt" 2>&1 | tr '\r\n' '  ')"; fi
+
+    # A paste from the X clipboard (another X client owns the selection).
+    inspect --caret on
+    helper clip_put --empty
+    printf '%s' 'X選択' | timeout 60 xclip -quiet -selection clipboard &
+    local xclip_pid=$!
+    BG_PIDS+=("$xclip_pid")
+    sleep 1
+    key ctrl+v; key Return
+    sjis 'name=Taro 山田\r\ntwo=p1|ペq\r\nmore=X選択\r\n' "$exp"
+    if wait_file_equals "$dir/probe_out.txt" 5 "$exp"; then pass "Ctrl+V paste from the X clipboard"
+    else fail "X clipboard paste" "probe_out.txt: $(iconv -f CP932 -t UTF-8 "$dir/probe_out.txt" 2>&1 | tr '\r\n' '  ')"; fi
+    kill "$xclip_pid" 2>/dev/null; wait "$xclip_pid" 2>/dev/null
+
+    # Ctrl+V with nothing on the clipboard changes nothing; the line then
+    # takes what is typed.
+    inspect --caret on
+    helper clip_put --empty
+    key ctrl+v; type_text 'ok'; key Return
+    sjis 'name=Taro 山田\r\ntwo=p1|ペq\r\nmore=X選択\r\nmore=ok\r\n' "$exp"
+    if wait_file_equals "$dir/probe_out.txt" 5 "$exp"; then pass "Ctrl+V with an empty clipboard changes nothing"
+    else fail "empty clipboard paste" "probe_out.txt: $(iconv -f CP932 -t UTF-8 "$dir/probe_out.txt" 2>&1 | tr '\r\n' '  ')"; fi
+
+    # The whole screen, pixel for pixel: prompts, echo, the two complaints,
+    # white on black in the console font. The caret stands after the last prompt.
+    inspect --caret on
+    if screen_matches console 5 \
+        ' name ? Taro 山田' \
+        ' two ? a,b,c' \
+        '入力データの個数が多すぎます' \
+        ' two ? x' \
+        '入力データの個数が足りません' \
+        ' two ? p1,ペq' \
+        ' more ? X選択' \
+        ' more ? ok' \
+        ' more ? '; then
+        pass "screen: prompts, echo and messages white on black in the Mincho font (pixel-exact)"
+    else
+        fail "screen" "$DIFF pixels differ from the reference drawing (see $OUT/console-diff.png)"
+    fi
+    # The screenshot for the README: the window with its frame.
+    local frame
+    read -r -a frame <<<"$(field frame)"
+    if [ ${#frame[@]} = 4 ]; then
+        convert "$OUT/console-full.png" -crop "$((frame[2] - frame[0]))x$((frame[3] - frame[1]))+${frame[0]}+${frame[1]}" \
+            +repage -crop 640x260+0+0 +repage "$OUT/console-window.png"
+        [ $DOCS = 1 ] && mkdir -p "$ROOT/docs" && cp "$OUT/console-window.png" "$ROOT/docs/console.png"
+    fi
+
+    # A paste longer than the line: cut to 255 bytes, nothing else happens.
+    local long
+    long=$(printf 'y%.0s' $(seq 1 300))
+    helper clip_put "$long"
+    key ctrl+v Return
+    printf 'more=%s\r\n' "${long:0:255}" | cat "$exp" - >"$exp.long"
+    if wait_file_equals "$dir/probe_out.txt" 5 "$exp.long"; then pass "a 300-byte paste is cut to the 255 bytes a line holds"
+    else fail "long paste" "last answer has $(tail -c +1 "$dir/probe_out.txt" | tail -1 | wc -c) bytes"; fi
+
+    # Closing the window while a line is requested ends the process with 0.
+    inspect --caret on
+    helper prompt_close
+    if wait_exit "$pid" 10 && [ "$EXIT_RC" = 0 ]; then
+        pass "closing the window while a line is requested: exit code 0"
+    else
+        fail "closing while a line is requested" "exit code $EXIT_RC"
+    fi
+}
+
+# ------------------------------------------------------- the application
+
+APP="$BUILD/app/linewrap.exe"
+
+# Answers the four questions; waits for each prompt's caret first.
+answer() {  # input output mae ato
+    local a
+    for a in "$@"; do
+        inspect --caret on 10000 >/dev/null
+        [ -n "$a" ] && type_text "$a"
+        key Return
+    done
+}
+
+app_checks() {
+    local dir="$OUT/app"
+    rm -rf "$dir"; mkdir -p "$dir"
+    cp "$ROOT/examples/sample.txt" "$dir/sample.txt"
+
+    # A complete run on the sample file.
+    LIMIT=120 start_program "$dir" "$APP"
+    local pid=$RUN_PID
+    if [ -z "$(window_id)" ]; then
+        wait_exit "$pid" 1
+        fail "application window" "no window appeared (exit code $EXIT_RC)"
+        return
+    fi
+    answer sample.txt out.txt '<' '>'
+    if wait_file_equals "$dir/out.txt" 10 "$ROOT/examples/sample-expected.txt"; then
+        pass "application: output file of the sample run matches byte for byte"
+    else
+        fail "application output" "out.txt differs from examples/sample-expected.txt"
+    fi
+    local rows=(' Input file name ? sample.txt' ' Output file name ? out.txt' ' mae ? <' ' ato ? >')
+    local line
+    while IFS= read -r line; do rows+=("$line"); done < <(iconv -f CP932 -t UTF-8 "$ROOT/examples/sample-expected.txt" | tr -d '\r')
+    rows+=(osimai)
+    if screen_matches app-run 5 "${rows[@]}"; then pass "application: console shows the questions, framed items and osimai (pixel-exact)"
+    else fail "application screen" "$DIFF pixels differ from the reference drawing (see $OUT/app-run-diff.png)"; fi
+    local frame
+    read -r -a frame <<<"$(field frame)"
+    if [ ${#frame[@]} = 4 ]; then
+        convert "$OUT/app-run-full.png" -crop "$((frame[2] - frame[0]))x$((frame[3] - frame[1]))+${frame[0]}+${frame[1]}" \
+            +repage -crop 640x330+0+0 +repage "$OUT/app-window.png"
+        [ $DOCS = 1 ] && cp "$OUT/app-window.png" "$ROOT/docs/run.png"
+    fi
+    # Finished: the window stays open, no caret, until it is closed.
+    sleep 0.5
+    if ps -o stat= -p "$pid" >/dev/null 2>&1 && ! grep -q '^Z' <(ps -o stat= -p "$pid"); then
+        pass "application: window stays open after osimai"
+    else fail "application after osimai" "the process has ended by itself"; fi
+    helper prompt_close
+    if wait_exit "$pid" 10 && [ "$EXIT_RC" = 0 ]; then pass "application: exit code 0 after the window is closed"
+    else fail "application close" "exit code $EXIT_RC"; fi
+
+    # Closing in the middle of a long input file.
+    awk 'BEGIN { for (i = 1; i <= 200000; i++) printf "item%d rest of line %d\r\n", i, i }' >"$dir/long.txt"
+    LIMIT=120 start_program "$dir" "$APP"
+    pid=$RUN_PID
+    if [ -z "$(window_id)" ]; then
+        wait_exit "$pid" 1
+        fail "application, long file" "no window appeared"
+        return
+    fi
+    answer long.txt long-out.txt '[' ']'
+    local i
+    for ((i = 0; i < 100; i++)); do
+        [ "$(stat -c %s "$dir/long-out.txt" 2>/dev/null || echo 0)" -gt 20000 ] && break
+        sleep 0.1
+    done
+    helper prompt_close
+    local closed_at=$SECONDS
+    wait_exit "$pid" 10
+    local took=$((SECONDS - closed_at))
+    # Every line is "[itemN]" for the Nth item in order; the last may be cut short.
+    local verdict
+    verdict=$(awk 'BEGIN { RS = "\r\n"; bad = 0 }
+        { n++; want = "[item" n "]" }
+        { lines[n] = $0 }
+        END {
+            if (n == 0) { print "empty"; exit }
+            for (k = 1; k < n; k++) if (lines[k] != "[item" k "]") { print "line " k " is \"" lines[k] "\""; exit }
+            last = lines[n]; want = "[item" n "]"
+            if (substr(want, 1, length(last)) != last) { print "last line " n " is \"" last "\""; exit }
+            print "ok " n
+        }' "$dir/long-out.txt")
+    if [ "$EXIT_RC" = 0 ] && [ "${verdict%% *}" = ok ] && [ "$took" -le 5 ]; then
+        pass "application: closed in the middle of a long file: exit code 0, ${verdict#ok } correct lines"
+    else
+        fail "application, closed in the middle" "exit code $EXIT_RC after ${took}s; output: $verdict"
+    fi
+}
+
+# --------------------------------------------------------------------- run
+
+machinery
+if [ -f "$HELPERS/console_probe.exe" ]; then
+    console_checks
+else
+    fail console "console_probe.exe is not built (is runtime/console missing?)"
+fi
+if [ -f "$APP" ]; then
+    app_checks
+else
+    note "application not built ($APP): its checks are skipped"
+fi
+
+note "screenshots in $OUT"
+[ $FAILS = 0 ]

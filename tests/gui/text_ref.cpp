@@ -1,0 +1,82 @@
+// Test helper: draws console rows the way the console should look, for a
+// pixel comparison with a screenshot of the real window. The font is the
+// console's ("ＭＳ 明朝", 16 pixels, Shift-JIS, fixed pitch), white on black,
+// one byte per cell, a double-byte character drawn once from its lead byte.
+//   text_ref OUT.bmp WIDTH HEIGHT ROW0 [ROW1 ...]
+// Rows are UTF-8 arguments stored in the ANSI code page. Prints the cell size
+// measured from the font as "cell=W H".
+#include "gui_helper.h"
+
+#include <cstdio>
+#include <cstring>
+
+int main() {
+    std::vector<std::wstring> args = WideArgs();
+    if (args.size() < 4) {
+        fprintf(stderr, "usage: text_ref OUT.bmp WIDTH HEIGHT ROW...\n");
+        return 2;
+    }
+    int width = _wtoi(args[2].c_str()), height = _wtoi(args[3].c_str());
+    if (width <= 0 || height <= 0) return 2;
+
+    LOGFONTA spec;
+    memset(&spec, 0, sizeof spec);
+    spec.lfHeight = -16;
+    spec.lfCharSet = SHIFTJIS_CHARSET;
+    spec.lfPitchAndFamily = FIXED_PITCH;
+    strcpy(spec.lfFaceName, "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9");  // ＭＳ 明朝
+    HFONT font = CreateFontIndirectA(&spec);
+
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, width, height, BLACKNESS);
+    SelectObject(dc, font);
+    SIZE blank;
+    GetTextExtentPoint32A(dc, " ", 1, &blank);
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    int cellW = blank.cx, cellH = tm.tmHeight;
+    printf("cell=%d %d\n", cellW, cellH);
+
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkColor(dc, RGB(0, 0, 0));
+    for (size_t r = 4; r < args.size(); r++) {
+        std::string row = Unescape(ToAnsi(args[r]));
+        int y = (int)(r - 4) * cellH;
+        for (size_t c = 0; c < row.size(); c++) {
+            int n = IsDBCSLeadByte((BYTE)row[c]) && c + 1 < row.size() ? 2 : 1;
+            TextOutA(dc, (int)c * cellW, y, row.c_str() + c, n);
+            c += n - 1;
+        }
+    }
+
+    // 24-bit bottom-up BMP
+    BITMAPINFO info;
+    memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    int stride = (width * 3 + 3) & ~3;
+    std::vector<char> pixels((size_t)stride * height);
+    GetDIBits(dc, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    BITMAPFILEHEADER file;
+    memset(&file, 0, sizeof file);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + (DWORD)pixels.size();
+    info.bmiHeader.biSizeImage = (DWORD)pixels.size();
+    std::string out = ToAnsi(args[1]);
+    FILE* f = fopen(out.c_str(), "wb");
+    if (!f) return 1;
+    fwrite(&file, sizeof file, 1, f);
+    fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
+    fwrite(pixels.data(), 1, pixels.size(), f);
+    fclose(f);
+    return 0;
+}
