@@ -178,6 +178,7 @@ void HostDebugOutputClear() {
 void HostFailHeapAllocAfter(int n) { heap_fail_countdown.store(n); }
 
 void HostProcessBegin() {
+    HostWindowReset();  // a new process starts without the windows of an earlier one
     std::lock_guard<std::mutex> lock(process.mutex);
     process.simulating = true;
     process.exit_code = -1;

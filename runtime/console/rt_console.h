@@ -2,21 +2,37 @@
 // grid and its drawing, console output, the window procedure with its line
 // editing, the window thread and the console input statement.
 #pragma once
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "rt_core.h"
 
 enum : int32_t {
-    ConRows = 101,   // rows 0 to 100
-    ConCols = 255,   // cells per row; a row holds at most 254 bytes of text
+    ConRows = 101,      // rows 0 to 100
+    ConCols = 255,      // cells per row
+    ConLastCell = 253,  // last cell that takes a byte: cell 254 keeps the row's NUL
+    ConLineMax = 255,   // bytes of a typed line; LineBuffer also holds its NUL
 };
 
+// Exit code of the process when the console window cannot be set up.
+#define RT_EXIT_CONSOLE_SETUP 4
+
+// The screen buffer. The grid, the cursor and the drawing resources are
+// changed and drawn by both threads: printing on the program thread, echo,
+// Backspace and painting on the console window thread. Lock guards every
+// access to RowText, RowForeColor, RowBackColor, CursorCol and CursorRow
+// (and the drawing that reads them) on both threads. It is never held while
+// a message is sent or a thread waits, and never taken while StringLock is
+// held. The other fields are written by the window thread before the window
+// is ready and only read afterwards.
 struct ConsoleBufferState {
-    char* RowText[ConRows];           // 255 bytes per row
+    std::recursive_mutex Lock;
+    char* RowText[ConRows];           // 255 bytes per row; all null once released
     COLORREF* RowForeColor[ConRows];  // 255 colours per row
     COLORREF* RowBackColor[ConRows];
-    int32_t CursorCol;
-    int32_t CursorRow;
+    int32_t CursorCol;  // 0..254: cell where the next byte goes
+    int32_t CursorRow;  // 0..100
     COLORREF ForeColor;
     COLORREF BackColor;
     LOGFONTA FontSpec;
@@ -26,10 +42,16 @@ struct ConsoleBufferState {
 };
 extern ConsoleBufferState ConsoleBuffer;
 
+// The console window. WindowHandle, ScreenWidth and ScreenHeight are written
+// by the window thread before the first paint and read by both threads after
+// it; WindowReady (0, then 1) is written by the window thread and polled by
+// the program thread; ConsoleThreadId is written by the program thread.
+// BlankBitmap and BlankDC belong to the window thread and are read under
+// ConsoleBuffer.Lock while drawing.
 struct ConsoleWindowState {
     HWND WindowHandle;
     DWORD ConsoleThreadId;
-    double WindowReady;
+    alignas(8) double WindowReady;  // only through ConsoleWindowSetReady / ConsoleWindowIsReady
     int32_t ScreenWidth;
     int32_t ScreenHeight;
     HBITMAP BlankBitmap;
@@ -37,14 +59,42 @@ struct ConsoleWindowState {
 };
 extern ConsoleWindowState ConsoleWindow;
 
+// The line handed from the window thread to the program thread. LineLength
+// is the only synchronisation: the program thread stores 0 to request a line
+// (only while it is -1); the window thread edits LineBuffer and stores the
+// new length (only while it is not -1), and on Enter stores the line's NUL
+// and then -1 with release order; the program thread reads LineBuffer after
+// an acquire load has seen -1.
 struct LineMailboxState {
     char LineBuffer[256];
-    int32_t LineLength;  // -1: no line requested (or complete); accessed atomically
+    alignas(4) int32_t LineLength;  // -1: no line requested, or the line is complete; atomic access only
 };
 extern LineMailboxState LineMailbox;
 
+// Atomic access to the two words shared without a lock.
+inline int32_t ConLineLength() { return std::atomic_ref<int32_t>(LineMailbox.LineLength).load(std::memory_order_acquire); }
+inline void ConSetLineLength(int32_t n) {
+    std::atomic_ref<int32_t>(LineMailbox.LineLength).store(n, std::memory_order_release);
+}
+inline void ConsoleWindowSetReady(double value) {
+    std::atomic_ref<double>(ConsoleWindow.WindowReady).store(value, std::memory_order_release);
+}
+inline bool ConsoleWindowIsReady() {
+    return std::atomic_ref<double>(ConsoleWindow.WindowReady).load(std::memory_order_acquire) != 0;
+}
+
+// Draws rows FirstRow..LastRow (FirstRow -1: every row) into dc, scrolling
+// the grid first while the cursor's row lies below the client area.
 void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow);
-void ConPrint(RtString text);     // consumes text
-void ConInput(RtString prompt);   // consumes prompt; fills the value list
+// Lays the bytes of text at the cursor and redraws the touched rows; consumes text.
+void ConPrint(RtString text);
+// The console input statement: prompt, wait for a typed line, store its
+// comma-separated items through the value list; consumes prompt.
+void ConInput(RtString prompt);
 LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Body of the console window thread; ends the process.
 DWORD WINAPI ConsoleThreadMain(LPVOID parameter);
+
+// Moves the grid up one row: row 0 is released, row 100 is fresh and
+// CursorRow decreases by one. Caller holds ConsoleBuffer.Lock.
+void ConScrollUp();
