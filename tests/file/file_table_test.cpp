@@ -53,24 +53,6 @@ TEST_F(FileTableTest, Modes) {
     }
 }
 
-TEST_F(FileTableTest, ModeZeroSharesOnePositionForReadingAndWriting) {
-    std::string path = TestTempDir("shared-position") + "f";
-    WriteAll(path, "ab,cd\r\n");
-    Open(path, FileModeReadWrite, 1);
-    RtString item = StrAlloc(0);
-    ValueList.ValueAddress[0] = &item;
-    ValueList.ValueType[0] = TypeString;
-    ValueList.ValueAddress[1] = nullptr;
-    FileInput(1);
-    EXPECT_EQ(Bytes(item), "ab");
-    Print(1, "XY");  // lands behind the comma
-    FileInput(1);
-    EXPECT_EQ(Bytes(item), "");  // the rest of the line after the overwrite: "\r\n"
-    StrFree(item);
-    FileClose(1);
-    EXPECT_EQ(ReadAll(path), "ab,XY\r\n");
-}
-
 TEST_F(FileTableTest, ReopeningANumberReplacesItsHandleAndKeepsTheOldFileOpen) {
     std::string dir = TestTempDir("reopen");
     WriteAll(dir + "a", "a");
