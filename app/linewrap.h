@@ -1,0 +1,24 @@
+// The line-framing utility: asks for an input file, an output file and the
+// texts to put before and after each item, then writes every item of the
+// input file, cut before its first blank and framed by the two texts, to the
+// output file and to the console.
+#pragma once
+#include "platform.h"
+#include "rt_core.h"
+
+// The program's variables; program thread only.
+struct LineWrapState {
+    RtString InFileName;
+    RtString OutFileName;
+    RtString MaeText;   // written before each item
+    RtString AtoText;   // written after each item, then CR LF
+    RtString LineText;  // the item; after the search, the part before its first blank
+    int32_t TextLen;    // length of the item as read
+    double CharPos;     // 1-based byte position under test
+};
+extern LineWrapState LineWrap;
+
+// The whole program on the program thread: start-up, the console thread, the
+// four questions, the item loop and the clean-up. Returns 0; the caller ends
+// the thread (not the process) so that the window stays open.
+DWORD WINAPI LineWrapMain(LPVOID parameter);
