@@ -1,5 +1,7 @@
 // Console output: ConPrint lays the bytes of a text into the grid at the
 // cursor, then has the touched rows drawn.
+#include <atomic>
+
 #include "rt_console.h"
 
 namespace {
@@ -17,7 +19,12 @@ void LayByte(char byte, bool colours) {
     ConsoleBuffer.CursorCol = col + 1;
 }
 
+// Set while a wake-up of the window thread is on its way (see ConPrint).
+std::atomic<bool> ShowPending{false};
+
 }  // namespace
+
+void ConShowDone() { ShowPending.store(false, std::memory_order_relaxed); }
 
 void ConPrint(RtString text) {
     {
@@ -49,5 +56,11 @@ void ConPrint(RtString text) {
             ReleaseDC(ConsoleWindow.WindowHandle, dc);
         }
     }
+    // Some window systems (Wine's among them) put what another thread drew
+    // on the screen only when the window's own thread next goes idle, which
+    // may not happen for a long time while the program prints. A message
+    // wakes it; at most one is on its way at any time.
+    if (!ShowPending.exchange(true, std::memory_order_relaxed))
+        PostMessageA(ConsoleWindow.WindowHandle, WM_NULL, 0, 0);
     StrFree(text);
 }

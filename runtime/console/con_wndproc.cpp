@@ -173,6 +173,7 @@ LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
     case WM_KILLFOCUS: OnKillFocus(hWnd); return 0;
     case WM_PAINT: OnPaint(hWnd); return 0;
     case WM_KEYDOWN: return 0;
+    case WM_NULL: ConShowDone(); return 0;
     case WM_CHAR: OnChar(hWnd, wParam); return 0;
     default: return DefWindowProcA(hWnd, message, wParam, lParam);
     }

@@ -88,6 +88,8 @@ inline bool ConsoleWindowIsReady() {
 void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow);
 // Lays the bytes of text at the cursor and redraws the touched rows; consumes text.
 void ConPrint(RtString text);
+// The window thread has woken for what ConPrint drew (see con_print.cpp).
+void ConShowDone();
 // The console input statement: prompt, wait for a typed line, store its
 // comma-separated items through the value list; consumes prompt.
 void ConInput(RtString prompt);
