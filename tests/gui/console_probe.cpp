@@ -42,12 +42,12 @@ static void AskOne(RtString* target, const char* prompt) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RtStartup();
-    __atomic_store_n(&LineMailbox.LineLength, -1, __ATOMIC_RELEASE);
-    ConsoleWindow.WindowReady = 0;
+    ConSetLineLength(-1);
+    ConsoleWindowSetReady(0);
     CreateThread(nullptr, 0, ConsoleThreadMain, nullptr, 0, &ConsoleWindow.ConsoleThreadId);
     do {
         Sleep(20);
-    } while (*(volatile double*)&ConsoleWindow.WindowReady == 0);
+    } while (!ConsoleWindowIsReady());
 
     Probe.Name = StrAlloc(0);
     Probe.First = StrAlloc(0);

@@ -4,7 +4,8 @@
 // one byte per cell, a double-byte character drawn once from its lead byte.
 //   text_ref OUT.bmp WIDTH HEIGHT ROW0 [ROW1 ...]
 // Rows are UTF-8 arguments stored in the ANSI code page. Prints the cell size
-// measured from the font as "cell=W H".
+// measured from the font as "cell=W H" and the face the system chose for it
+// as "face=NAME".
 #include "gui_helper.h"
 
 #include <cstdio>
@@ -39,7 +40,10 @@ int main() {
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
     int cellW = blank.cx, cellH = tm.tmHeight;
+    char face[LF_FACESIZE] = "";
+    GetTextFaceA(dc, sizeof face, face);
     printf("cell=%d %d\n", cellW, cellH);
+    printf("face=%s\n", face);
 
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkColor(dc, RGB(0, 0, 0));
