@@ -395,7 +395,8 @@ app_checks() {
     else fail "application close" "exit code $EXIT_RC"; fi
 
     # Closing in the middle of a long input file.
-    awk 'BEGIN { for (i = 1; i <= 200000; i++) printf "item%d rest of line %d\r\n", i, i }' >"$dir/long.txt"
+    local total=500000
+    awk -v n=$total 'BEGIN { for (i = 1; i <= n; i++) printf "item%d rest of line %d\r\n", i, i }' >"$dir/long.txt"
     LIMIT=120 start_program "$dir" "$APP"
     pid=$RUN_PID
     if [ -z "$(window_id)" ]; then
@@ -409,10 +410,11 @@ app_checks() {
         [ "$(stat -c %s "$dir/long-out.txt" 2>/dev/null || echo 0)" -gt 20000 ] && break
         sleep 0.1
     done
+    local closed_at took
+    closed_at=$(date +%s%N)
     helper prompt_close
-    local closed_at=$SECONDS
     wait_exit "$pid" 10
-    local took=$((SECONDS - closed_at))
+    took=$((($(date +%s%N) - closed_at) / 1000000))
     # Every line is "[itemN]" for the Nth item in order; the last may be cut short.
     local verdict
     verdict=$(awk 'BEGIN { RS = "\r\n"; bad = 0 }
@@ -421,14 +423,16 @@ app_checks() {
         END {
             if (n == 0) { print "empty"; exit }
             for (k = 1; k < n; k++) if (lines[k] != "[item" k "]") { print "line " k " is \"" lines[k] "\""; exit }
-            last = lines[n]; want = "[item" n "]"
+            last = lines[n]; sub(/\r$/, "", last); want = "[item" n "]"
             if (substr(want, 1, length(last)) != last) { print "last line " n " is \"" last "\""; exit }
             print "ok " n
         }' "$dir/long-out.txt")
-    if [ "$EXIT_RC" = 0 ] && [ "${verdict%% *}" = ok ] && [ "$took" -le 5 ]; then
-        pass "application: closed in the middle of a long file: exit code 0, ${verdict#ok } correct lines"
+    # "At once": the close request itself (a helper program started under
+    # Wine) takes a few hundred milliseconds of this.
+    if [ "$EXIT_RC" = 0 ] && [ "${verdict%% *}" = ok ] && [ "${verdict#ok }" -lt $total ] && [ "$took" -le 3000 ]; then
+        pass "application: closed in the middle of a long file: exit code 0 after ${took} ms, ${verdict#ok } correct lines"
     else
-        fail "application, closed in the middle" "exit code $EXIT_RC after ${took}s; output: $verdict"
+        fail "application, closed in the middle" "exit code $EXIT_RC after ${took} ms; output: $verdict (of $total items)"
     fi
 }
 
