@@ -199,6 +199,19 @@ machinery() {
     else fail machinery "$why"; fi
 }
 
+# Another window takes the focus, then closes; the console gets it back.
+# Leaves in AWAY the caret state while the other window had the focus.
+focus_away_and_back() {  # folder
+    LIMIT=30 start_program "$1" "$HELPERS/stub_prompt.exe" --other
+    local other=$RUN_PID
+    AWAY=unknown
+    if timeout 20 xdotool search --sync --name '^OTHER WINDOW$' >/dev/null 2>&1; then
+        inspect --caret off 3000 && AWAY=off || AWAY=on
+    fi
+    helper prompt_close OTHER
+    wait_exit "$other" 10
+}
+
 # ----------------------------------------------------------- the console
 # console_probe asks " name ? ", waits for the file probe_go with no line
 # requested, asks " two ? " (two strings), then " more ? " again and again,
@@ -247,7 +260,11 @@ console_checks() {
     if inspect --caret off 3000; then pass "no caret while no line is requested"
     else fail "no caret while idle" "caret=$(field caret) rect '$(field caretrect)'"; fi
     type_text 'zz'; key Return
-    sleep 0.3
+    # Focus away and back while idle: still no caret.
+    focus_away_and_back "$dir"
+    sleep 0.5
+    if [ "$AWAY" = off ] && inspect --caret off 1000; then pass "focus away and back with no line requested: no caret"
+    else fail "focus while idle" "caret away=$AWAY, back=$(field caret)"; fi
     : >"$dir/probe_go"
 
     # Wrong counts, then a paste from the Windows clipboard with typing after it.
@@ -282,6 +299,16 @@ console_checks() {
     if ! command -v xclip >/dev/null; then fail "X clipboard paste" "xclip is not installed"
     elif wait_file_equals "$dir/probe_out.txt" 5 "$exp"; then pass "Ctrl+V paste from the X clipboard"
     else fail "X clipboard paste" "probe_out.txt: $(iconv -f CP932 -t UTF-8 "$dir/probe_out.txt" 2>&1 | tr '\r\n' '  ')"; fi
+
+    # Focus away and back while a line is requested: the caret goes with the
+    # focus and comes back at the cursor.
+    inspect --caret on
+    local before
+    before=$(field caretrect)
+    focus_away_and_back "$dir"
+    if [ "$AWAY" = off ] && inspect --caret on 3000 && [ "$(field caretrect)" = "$before" ]; then
+        pass "focus away and back while a line is requested: caret goes and comes back at the cursor"
+    else fail "focus while a line is requested" "caret away=$AWAY, back=$(field caret) at '$(field caretrect)', before '$before'"; fi
 
     # Ctrl+V with nothing on the clipboard changes nothing; the line then
     # takes what is typed.

@@ -3,6 +3,8 @@
 // completed line to stub_lines.txt. It lets the GUI test machinery (display,
 // Wine prefix, typing, clipboard, closing, screenshots) be checked apart
 // from the console itself. Ends with exit code 0 when its window is closed.
+// With the argument --other it opens a window of class "OTHER", titled
+// "OTHER WINDOW", that takes the focus away from the console.
 #include <windows.h>
 
 #include <cstdio>
@@ -63,7 +65,8 @@ static LRESULT CALLBACK StubProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, msg, wp, lp);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    bool other = strcmp(commandLine, "--other") == 0;
     LOGFONTA spec;
     memset(&spec, 0, sizeof spec);
     spec.lfHeight = -16;
@@ -80,9 +83,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
     wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
-    wc.lpszClassName = "PROMPT";
+    wc.lpszClassName = other ? "OTHER" : "PROMPT";
     RegisterClassExA(&wc);
-    HWND w = CreateWindowExA(WS_EX_CLIENTEDGE, "PROMPT", "BASIC PROMPT", WS_OVERLAPPEDWINDOW,
+    HWND w = CreateWindowExA(WS_EX_CLIENTEDGE, wc.lpszClassName, other ? "OTHER WINDOW" : "BASIC PROMPT",
+                             WS_OVERLAPPEDWINDOW,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                              nullptr, instance, nullptr);
     if (!w) return 2;
