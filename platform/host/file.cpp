@@ -111,6 +111,7 @@ DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high) {
 }
 
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytes, LPDWORD read_count, OVERLAPPED*) {
+    HostCheckExit();  // a thread of an ended process goes no further
     if (read_count) *read_count = 0;
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
@@ -122,6 +123,7 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytes, LPDWORD read_cou
 }
 
 BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytes, LPDWORD written, OVERLAPPED*) {
+    HostCheckExit();
     if (written) *written = 0;
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);

@@ -103,7 +103,7 @@ void HostFailHeapAllocAfter(int n);
 // Simulated process. While a simulation is active, ExitProcess does not end
 // the test program: it records the code and unwinds every thread that
 // CreateThread started, each at its next stand-in call that may block
-// (Sleep, message waits) or at its own ExitProcess. Outside a simulation,
+// (Sleep, message waits, file reads and writes) or at its own ExitProcess. Outside a simulation,
 // ExitProcess ends the real process.
 void HostProcessBegin();
 // Waits until every thread started since HostProcessBegin has ended (or the

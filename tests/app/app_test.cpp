@@ -1,0 +1,251 @@
+// The line-framing utility end to end on the stand-in: a test thread answers
+// the four questions by typing into the console window; the output file is
+// checked byte for byte, and the console's grid and screen for the echo.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "console_driver.h"
+#include "linewrap.h"
+#include "rt_file.h"
+#include "test_support.h"
+
+namespace {
+
+struct RunResult {
+    bool finished = false;       // "osimai" appeared
+    bool outputExists = false;
+    std::string output;          // the output file's bytes
+    std::string inputAfter;      // the input file's bytes after the run
+    std::vector<std::string> grid;  // rows 0 to the cursor's row
+    std::vector<std::string> screen;
+    size_t visibleCols = 0;     // cells the window's client area shows
+    int exitCode = -1;
+};
+
+bool ReadFile(const std::string& path, std::string* bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    *bytes = s.str();
+    return true;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
+    for (int waited = 0; waited < ms; waited += 5) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+// Gives back what an earlier run in this test program left, so that the
+// program's own start-up begins from nothing, as in a new process.
+void ForgetEarlierRun() {
+    if (StringRegistry.Entries) {
+        for (int32_t i = 0; i < StringRegistry.Count; i++) HeapFree(GetProcessHeap(), 0, StringRegistry.Entries[i] - 4);
+        HeapFree(GetProcessHeap(), 0, StringRegistry.Entries);
+        StringRegistry.Entries = nullptr;
+        StringRegistry.Count = 0;
+    }
+    FileClose(0);
+    // A new process starts with zeroed globals; the program itself sets
+    // these two before its window exists, which typing must not overtake.
+    ConSetLineLength(-1);
+    ConsoleWindowSetReady(0);
+}
+
+// Starts the program thread and waits for its window's first paint.
+void StartProgram() {
+    ForgetEarlierRun();
+    HostProcessBegin();
+    CreateThread(nullptr, 0, LineWrapMain, nullptr, 0, nullptr);
+    EXPECT_TRUE(WaitFor([] { return ConsoleWindowIsReady(); }));
+}
+
+// Runs the program: answers are typed one per requested line, in order.
+RunResult RunProgram(const std::vector<std::string>& answers, const std::string& inPath,
+              const std::string& outPath) {
+    StartProgram();
+    RunResult r;
+    {
+        ConsoleTypist typist(answers);
+        typist.join();
+        EXPECT_TRUE(typist.ok()) << "a question was not asked in time";
+    }
+    r.finished = WaitFor([] {
+        int32_t row = ConsoleCursorRow();
+        return row > 0 && ConsoleGridRow(row - 1) == "osimai" && ConsoleCursorCol() == 0;
+    });
+    for (int32_t row = 0; row <= ConsoleCursorRow(); row++) {
+        r.grid.push_back(ConsoleGridRow(row));
+        r.screen.push_back(ConsoleScreenRow(row));
+    }
+    RECT client;
+    GetClientRect(ConsoleWindow.WindowHandle, &client);
+    r.visibleCols = (size_t)(client.right / ConsoleBuffer.CellWidth);
+    r.exitCode = ConsoleClose();
+    r.outputExists = ReadFile(outPath, &r.output);
+    ReadFile(inPath, &r.inputAfter);
+    return r;
+}
+
+struct Case {
+    const char* name;
+    std::string input;
+    std::string mae, ato;
+    std::string output;
+};
+
+class Items : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Items, OutputAndConsoleShowTheFramedItems) {
+    const Case& c = GetParam();
+    std::string dir = TestTempDir(std::string("app-") + c.name);
+    std::string in = dir + "in.txt", out = dir + "out.txt";
+    WriteFile(in, c.input);
+    RunResult r = RunProgram({in, out, c.mae, c.ato}, in, out);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0);
+    ASSERT_TRUE(r.outputExists);
+    EXPECT_EQ(r.output, c.output);
+    EXPECT_EQ(r.inputAfter, c.input);
+
+    // The console shows, below the four questions, the same lines (each cut
+    // to what a row holds), then "osimai".
+    std::vector<std::string> lines;
+    std::string rest = c.output;
+    for (size_t end; (end = rest.find("\r\n")) != std::string::npos; rest.erase(0, end + 2))
+        lines.push_back(rest.substr(0, std::min<size_t>(end, 254)));
+    ASSERT_EQ(r.grid.size(), 4 + lines.size() + 2);
+    EXPECT_EQ(r.grid[0], " Input file name ? " + in);
+    EXPECT_EQ(r.grid[3], " ato ? " + c.ato);
+    for (size_t i = 0; i < lines.size(); i++) {
+        EXPECT_EQ(r.grid[4 + i], lines[i]) << "row " << 4 + i;
+        EXPECT_EQ(r.screen[4 + i], lines[i].substr(0, r.visibleCols)) << "row " << 4 + i;
+    }
+    EXPECT_EQ(r.grid[4 + lines.size()], "osimai");
+    EXPECT_EQ(r.grid.back(), "");
+}
+
+const std::string kLong = std::string(70000, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    App, Items,
+    ::testing::Values(
+        Case{"NoBlank", "abc\r\ndef\r\n", "[", "]", "[abc]\r\n[def]\r\n"},
+        Case{"ThreeWords", "one two three\r\n", "<", ">", "<one>\r\n"},
+        Case{"BlanksAndTabsBefore", "  \t lead word\r\n\tx\r\n", "", "", "lead\r\nx\r\n"},
+        Case{"QuotedPhraseCutInside", "\"a b\" c\r\n", "(", ")", "(\"a)\r\n"},
+        Case{"EmptyLine", "a\r\n\r\nb\r\n", "[", "]", "[a]\r\n[]\r\n[b]\r\n"},
+        Case{"TwoPartsOnOneLine", "ab cd, ef gh\r\n", "", ";", "ab;\r\nef;\r\n"},
+        Case{"EmptyMaeAndAto", "word rest\nnext\n", "", "", "word\r\nnext\r\n"},
+        Case{"BlanksKeptInMaeAndAto", "x\r\n", "  m ", " a  ", "  m x a  \r\n"},
+        Case{"ShiftJis", "\x93\xfa\x96\x7b \x8c\xea\r\n\x82\xa0\x82\xa2\r\n", "\x81\x75", "\x81\x76",
+             "\x81\x75\x93\xfa\x96\x7b\x81\x76\r\n\x81\x75\x82\xa0\x82\xa2\x81\x76\r\n"},
+        Case{"LastLineWithoutLineEnd", "a b\r\nlast", "", "", "a\r\nlast\r\n"},
+        Case{"BlanksOnlyTail", "one\r\n   \t ", "[", "]", "[one]\r\n"},
+        Case{"EmptyInputFile", "", "[", "]", ""},
+        Case{"LongItemBlankNearItsEnd", kLong + " tail\r\nz\r\n", "<", ">",
+             "<" + kLong + ">\r\n<z>\r\n"},
+        Case{"LongItemOf40000WithoutBlank", std::string(40000, 'y') + "\r\n", "", "",
+             std::string(40000, 'y') + "\r\n"}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+TEST(AppAnswers, AnswerWithACommaIsRefusedAndAskedAgain) {
+    std::string dir = TestTempDir("app-comma");
+    std::string in = dir + "in.txt", out = dir + "out.txt";
+    WriteFile(in, "item\r\n");
+    RunResult r = RunProgram({in, out, "a,b", "[", "]"}, in, out);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.output, "[item]\r\n");
+    ASSERT_GE(r.grid.size(), 6u);
+    EXPECT_EQ(r.grid[2], " mae ? a,b");
+    EXPECT_EQ(r.grid[3], "\x93\xfc\x97\xcd\x83\x66\x81\x5b\x83\x5e\x82\xcc\x8c\xc2\x90\x94\x82\xaa\x91\xbd\x82\xb7\x82\xac\x82\xdc\x82\xb7");
+    EXPECT_EQ(r.grid[4], " mae ? [");
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+TEST(AppFiles, MissingInputLeavesAnEmptyOutput) {
+    std::string dir = TestTempDir("app-missing");
+    std::string in = dir + "absent.txt", out = dir + "out.txt";
+    RunResult r = RunProgram({in, out, "[", "]"}, in, out);
+    ASSERT_TRUE(r.finished);
+    EXPECT_TRUE(r.outputExists);
+    EXPECT_EQ(r.output, "");
+    ASSERT_EQ(r.grid.size(), 6u);
+    EXPECT_EQ(r.grid[4], "osimai");
+}
+
+TEST(AppFiles, EmptyInputNameRunsAsAMissingFile) {
+    std::string dir = TestTempDir("app-noname");
+    std::string out = dir + "out.txt";
+    RunResult r = RunProgram({"", out, "", ""}, "", out);
+    ASSERT_TRUE(r.finished);
+    EXPECT_TRUE(r.outputExists);
+    EXPECT_EQ(r.output, "");
+    EXPECT_EQ(r.grid[0], " Input file name ? ");
+}
+
+TEST(AppFiles, SameNameForInputAndOutputKeepsTheInput) {
+    std::string dir = TestTempDir("app-same");
+    std::string in = dir + "in.txt";
+    WriteFile(in, "one two\r\nthree\r\n");
+    RunResult r = RunProgram({in, in, "[", "]"}, in, in);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.inputAfter, "one two\r\nthree\r\n");
+    ASSERT_EQ(r.grid.size(), 8u);
+    EXPECT_EQ(r.grid[4], "[one]");
+    EXPECT_EQ(r.grid[5], "[three]");
+    EXPECT_EQ(r.grid[6], "osimai");
+}
+
+TEST(AppLifetime, ClosingTheWindowDuringAQuestionEndsWithZero) {
+    StartProgram();
+    ASSERT_TRUE(ConsoleWaitForRequest());
+    EXPECT_EQ(ConsoleClose(), 0);
+}
+
+TEST(AppLifetime, ClosingTheWindowDuringTheItemsKeepsWholeLines) {
+    std::string dir = TestTempDir("app-close");
+    std::string in = dir + "in.txt", out = dir + "out.txt";
+    std::string input;
+    for (int i = 0; i < 200000; i++) input += "item" + std::to_string(i) + " tail\r\n";
+    WriteFile(in, input);
+    StartProgram();
+    {
+        ConsoleTypist typist({in, out, "<", ">"});
+        typist.join();
+    }
+    // Close as soon as some lines are out.
+    WaitFor([&] {
+        std::string sofar;
+        return ReadFile(out, &sofar) && sofar.size() > 1000;
+    });
+    EXPECT_EQ(ConsoleClose(), 0);
+    std::string output;
+    ASSERT_TRUE(ReadFile(out, &output));
+    // Every line but the last is whole and in order; the last is a prefix.
+    size_t pos = 0;
+    int i = 0;
+    for (;; i++) {
+        std::string line = "<item" + std::to_string(i) + ">\r\n";
+        if (output.compare(pos, line.size(), line) != 0) {
+            EXPECT_EQ(line.compare(0, output.size() - pos, output, pos, std::string::npos), 0)
+                << "the cut line is not a prefix of line " << i;
+            break;
+        }
+        pos += line.size();
+    }
+    EXPECT_LT(i, 200000) << "the run ended before the window was closed";
+}
+
+}  // namespace
