@@ -4,7 +4,9 @@
 // its pixel position; copying a black bitmap over an area erases the pieces
 // there. Memory contexts record nothing but their fill.
 #include <algorithm>
+#include <climits>
 
+#include "host_counts.h"
 #include "window_state.h"
 
 using namespace host_window;
@@ -56,6 +58,17 @@ bool Overlaps(const HostPiece& p, int x, int y, int w, int h) {
     return p.x < x + w && x < p.x + p.width && p.y < y + h && y < p.y + p.height;
 }
 
+// Removes the pieces that overlap a rectangle; only rows of pieces that can
+// reach it are looked at.
+void ErasePieces(Window* w, int x, int y, int width, int height) {
+    auto it = w->pieces.lower_bound({y - w->tallestPiece + 1, INT_MIN});
+    auto end = w->pieces.lower_bound({y + height, INT_MIN});
+    while (it != end) {
+        if (Overlaps(it->second, x, y, width, height)) it = w->pieces.erase(it);
+        else ++it;
+    }
+}
+
 // The window a context draws into, or null for memory and screen contexts.
 Window* Target(DeviceContext* dc) { return dc && !dc->memory ? FindWindowLocked(dc->window) : nullptr; }
 
@@ -68,12 +81,14 @@ void host_window::ResetGdiLocked() {
 }
 
 HDC WINAPI GetDC(HWND hwnd) {
+    HostCountCall(HostCallGetDC);
     std::lock_guard<std::mutex> lock(state.mutex);
     if (hwnd && !FindWindowLocked(hwnd)) return nullptr;
     return NewDC(hwnd, false);
 }
 
 int WINAPI ReleaseDC(HWND, HDC dc) {
+    HostCountCall(HostCallReleaseDC);
     std::lock_guard<std::mutex> lock(state.mutex);
     DeviceContext* d = FindDC(dc);
     if (!d || d->memory) return 0;
@@ -82,6 +97,7 @@ int WINAPI ReleaseDC(HWND, HDC dc) {
 }
 
 HDC WINAPI BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+    HostCountCall(HostCallBeginPaint);
     std::lock_guard<std::mutex> lock(state.mutex);
     Window* w = FindWindowLocked(hwnd);
     if (!w || !ps) return nullptr;
@@ -93,6 +109,7 @@ HDC WINAPI BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
 }
 
 BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* ps) {
+    HostCountCall(HostCallEndPaint);
     std::lock_guard<std::mutex> lock(state.mutex);
     if (!ps || !FindDC(ps->hdc)) return FALSE;
     state.dcs.erase((uintptr_t)ps->hdc);
@@ -147,6 +164,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC, int width, int height) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
+    HostCountCall(HostCallSelectObject);
     std::lock_guard<std::mutex> lock(state.mutex);
     DeviceContext* d = FindDC(dc);
     Object* o = FindObject((uintptr_t)object);
@@ -171,6 +189,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
 }
 
 BOOL WINAPI PatBlt(HDC dc, int, int, int, int, DWORD rop) {
+    HostCountCall(HostCallPatBlt);
     std::lock_guard<std::mutex> lock(state.mutex);
     DeviceContext* d = FindDC(dc);
     if (!d) return FALSE;
@@ -182,6 +201,7 @@ BOOL WINAPI PatBlt(HDC dc, int, int, int, int, DWORD rop) {
 }
 
 BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int, int, DWORD rop) {
+    HostCountCall(HostCallBitBlt);
     std::lock_guard<std::mutex> lock(state.mutex);
     DeviceContext* d = FindDC(dst);
     DeviceContext* s = FindDC(src);
@@ -194,13 +214,12 @@ BOOL WINAPI BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int, i
     call.kind = erase ? HostDrawCall::Erase : HostDrawCall::Blit;
     call.x = x, call.y = y, call.width = width, call.height = height;
     w->log.push_back(call);
-    if (erase) {
-        std::erase_if(w->pieces, [&](const HostPiece& p) { return Overlaps(p, x, y, width, height); });
-    }
+    if (erase) ErasePieces(w, x, y, width, height);
     return TRUE;
 }
 
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
+    HostCountCall(HostCallSetTextColor);
     std::lock_guard<std::mutex> lock(state.mutex);
     DeviceContext* d = FindDC(dc);
     if (!d) return 0xFFFFFFFF;
@@ -210,6 +229,7 @@ COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
 }
 
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
+    HostCountCall(HostCallSetBkColor);
     std::lock_guard<std::mutex> lock(state.mutex);
     DeviceContext* d = FindDC(dc);
     if (!d) return 0xFFFFFFFF;
@@ -219,6 +239,7 @@ COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
 }
 
 int WINAPI SetBkMode(HDC dc, int mode) {
+    HostCountCall(HostCallSetBkMode);
     std::lock_guard<std::mutex> lock(state.mutex);
     DeviceContext* d = FindDC(dc);
     if (!d) return 0;
@@ -228,6 +249,7 @@ int WINAPI SetBkMode(HDC dc, int mode) {
 }
 
 BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
+    HostCountCall(HostCallTextOutA);
     std::lock_guard<std::mutex> lock(state.mutex);
     DeviceContext* d = FindDC(dc);
     if (!d || !text || length < 0) return FALSE;
@@ -248,13 +270,17 @@ BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
     call.bytes = piece.bytes;
     call.fore = piece.fore, call.back = piece.back, call.opaque = piece.opaque;
     w->log.push_back(call);
-    std::erase_if(w->pieces, [&](const HostPiece& p) { return Overlaps(p, x, y, piece.width, piece.height); });
+    ErasePieces(w, x, y, piece.width, piece.height);
     // Clipped to the client area: a piece that starts outside it is not seen.
-    if (x >= 0 && y >= 0 && x < w->clientWidth && y < w->clientHeight) w->pieces.push_back(piece);
+    if (x >= 0 && y >= 0 && x < w->clientWidth && y < w->clientHeight) {
+        w->pieces[{y, x}] = piece;
+        w->tallestPiece = std::max(w->tallestPiece, piece.height);
+    }
     return TRUE;
 }
 
 BOOL WINAPI GetTextExtentPoint32A(HDC dc, LPCSTR, int length, LPSIZE size) {
+    HostCountCall(HostCallGetTextExtentPoint32A);
     std::lock_guard<std::mutex> lock(state.mutex);
     DeviceContext* d = FindDC(dc);
     Object* font = d ? FindObject(d->font) : nullptr;
@@ -285,9 +311,8 @@ std::vector<HostPiece> HostScreenPieces(HWND hwnd) {
     std::lock_guard<std::mutex> lock(state.mutex);
     Window* w = FindWindowLocked(hwnd);
     if (!w) return {};
-    std::vector<HostPiece> pieces = w->pieces;
-    std::sort(pieces.begin(), pieces.end(),
-              [](const HostPiece& a, const HostPiece& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+    std::vector<HostPiece> pieces;
+    for (auto& [corner, piece] : w->pieces) pieces.push_back(piece);
     return pieces;
 }
 

@@ -9,7 +9,7 @@
 
 namespace host_window {
 
-State state;
+State& state = *new State;
 
 Window* FindWindowLocked(HWND hwnd) {
     auto it = state.windows.find((uintptr_t)hwnd);

@@ -34,7 +34,9 @@ struct Window {
     WNDPROC proc = nullptr;
     std::thread::id owner;
     int clientWidth = 640, clientHeight = 400;
-    std::vector<HostPiece> pieces;
+    // The surface's pieces by their top-left corner (y, then x).
+    std::map<std::pair<int, int>, HostPiece> pieces;
+    int tallestPiece = 0;
     std::vector<HostDrawCall> log;
 };
 
@@ -68,7 +70,9 @@ struct State {
     std::map<uintptr_t, Object> objects;
     bool failFont = false, failClass = false, failWindow = false;
 };
-extern State state;
+// Never destroyed: a console thread may still wait in GetMessageA while the
+// test program ends.
+extern State& state;
 
 // Stock objects live at fixed handles so that a reset keeps them valid.
 constexpr uintptr_t kSystemFont = 0x10, kBlackBrush = 0x11, kDefaultBitmap = 0x12, kWhiteBrush = 0x13;

@@ -9,15 +9,6 @@ namespace {
 // "ＭＳ 明朝" in Shift-JIS.
 const char kFaceName[] = "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9";
 
-// Without a window no paint ever comes and the program thread would wait for
-// ever: say what failed and end the process.
-[[noreturn]] void SetupFailed(const char* what) {
-    MessageBoxA(nullptr, what, "BASIC PROMPT", MB_OK | MB_ICONERROR);
-    ExitProcess(RT_EXIT_CONSOLE_SETUP);
-    for (;;) {
-    }
-}
-
 void AllocateGrid() {
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     for (int row = 0; row < ConRows; row++) {
@@ -40,6 +31,16 @@ void ReleaseGrid() {
         ConsoleBuffer.RowText[row] = nullptr;
         ConsoleBuffer.RowForeColor[row] = nullptr;
         ConsoleBuffer.RowBackColor[row] = nullptr;
+    }
+}
+
+// Without a window no paint ever comes and the program thread would wait for
+// ever: say what failed and end the process.
+[[noreturn]] void SetupFailed(const char* what) {
+    ReleaseGrid();  // the program thread is still waiting for the window, not printing
+    MessageBoxA(nullptr, what, "BASIC PROMPT", MB_OK | MB_ICONERROR);
+    ExitProcess(RT_EXIT_CONSOLE_SETUP);
+    for (;;) {
     }
 }
 

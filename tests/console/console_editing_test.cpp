@@ -1,0 +1,212 @@
+// Line editing in the window procedure, driven by WM_CHAR sent from the test
+// thread: what goes into the line, what is echoed, the limits of the line,
+// paste, and the caret and composition window.
+#include "console_fixture.h"
+
+namespace {
+
+using LineEditing = HostConsole;
+
+struct EditCase {
+    const char* name;
+    std::string keys;        // after the prompt "> " and the request
+    std::string line;        // LineBuffer up to LineLength afterwards
+    std::string row;         // grid and screen row 0 afterwards
+    int col;                 // cursor column afterwards
+};
+
+const EditCase kEditCases[] = {
+    {"Typed", "abc", "abc", "> abc", 5},
+    {"BackspaceOnEmptyLineKeepsPrompt", "\b\b", "", "> ", 2},
+    {"BackspaceRemovesOneByte", "ab\bc", "ac", "> ac", 4},
+    {"TabThenBackspace", "\t\b", "", std::string("> ") + "     ", 7},
+    {"ControlCharactersStoredRaw", "\x01\n\x1b", "\x01\n\x1b", "> \x01\n\x1b", 5},
+    {"DoubleByteNeedsTwoBackspaces", "\x82\xa0\b", "\x82", "> \x82", 3},
+    {"DoubleByteTwoBackspaces", "\x82\xa0\b\b", "", "> ", 2},
+};
+
+TEST_F(LineEditing, EditsAndEchoesTheLine) {
+    for (const EditCase& c : kEditCases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        Print("> ");
+        Request();
+        ConsoleType(c.keys);
+        EXPECT_EQ(Line(), c.line);
+        EXPECT_EQ(ConsoleGridRow(0), c.row);
+        EXPECT_EQ(ConsoleScreenRow(0), c.row);
+        EXPECT_EQ(ConsoleCursorCol(), c.col);
+        EXPECT_EQ(ConsoleCursorRow(), 0);
+    }
+}
+
+TEST_F(LineEditing, KeysWhileIdleAreDropped) {
+    Print("> ");
+    HostDrawLogClear(hwnd);
+    ConsoleType("ab\b\r\x16");
+    EXPECT_EQ(ConLineLength(), -1);
+    EXPECT_EQ(ConsoleGridRow(0), "> ");
+    EXPECT_EQ(ConsoleCursorCol(), 2);
+    EXPECT_TRUE(HostDrawLog(hwnd).empty());
+    EXPECT_FALSE(HostGetCaret().exists);
+}
+
+TEST_F(LineEditing, EnterCompletesTheLineAndMovesToTheNextRow) {
+    Print("> ");
+    Request();
+    ConsoleType("hi\r");
+    EXPECT_EQ(ConLineLength(), -1);
+    EXPECT_STREQ(LineMailbox.LineBuffer, "hi");
+    EXPECT_EQ(ConsoleCursorRow(), 1);
+    EXPECT_EQ(ConsoleCursorCol(), 0);
+    // Further keys are dropped until the next request.
+    ConsoleType("x");
+    EXPECT_STREQ(LineMailbox.LineBuffer, "hi");
+    EXPECT_EQ(ConsoleGridRow(1), "");
+}
+
+TEST_F(LineEditing, EmptyEnterGivesTheEmptyLine) {
+    memcpy(LineMailbox.LineBuffer, "stale", 6);
+    Request();
+    ConsoleType("\r");
+    EXPECT_STREQ(LineMailbox.LineBuffer, "");
+    EXPECT_EQ(ConsoleCursorRow(), 1);
+}
+
+TEST_F(LineEditing, LineHolds255BytesAndRefusesMore) {
+    HostSetClientSize(hwnd, 4000, 400);
+    Request();
+    ConsoleType(std::string(260, 'k'));
+    EXPECT_EQ(ConLineLength(), 255);
+    EXPECT_EQ(HostBeepCount(), 5);
+    // The row takes 254 of them; the rest are in the line but not shown.
+    EXPECT_EQ(ConsoleGridRow(0), std::string(254, 'k'));
+    EXPECT_EQ(ConsoleCursorCol(), 254);
+    ConsoleType("\r");
+    EXPECT_EQ(std::string(LineMailbox.LineBuffer), std::string(255, 'k'));
+}
+
+TEST_F(LineEditing, PasteThenType) {
+    HostSetClipboardText("ab");
+    Print("> ");
+    Request();
+    ConsoleType("\x16" "c");
+    EXPECT_EQ(Line(), "abc");
+    EXPECT_EQ(ConsoleScreenRow(0), "> abc");
+    EXPECT_FALSE(HostClipboardIsOpen());
+    EXPECT_EQ(HostClipboardLocks(), 0);
+}
+
+TEST_F(LineEditing, PasteWithCrLfContinuesOnTheNextRow) {
+    HostSetClipboardText("ab\r\ncd");
+    Print("> ");
+    Request();
+    ConsoleType("\x16");
+    EXPECT_EQ(Line(), "ab\r\ncd");
+    EXPECT_EQ(ConLineLength(), 6);  // a paste never completes the line
+    EXPECT_EQ(ConsoleGridRow(0), "> ab");
+    EXPECT_EQ(ConsoleGridRow(1), "cd");
+    EXPECT_EQ(ConsoleCursorRow(), 1);
+    EXPECT_EQ(ConsoleCursorCol(), 2);
+    // Backspace at column 0 with bytes left in the line: the byte goes, the
+    // cursor stays and nothing outside the row is written.
+    ConsoleType("\b\b\b");
+    EXPECT_EQ(Line(), "ab\r");
+    EXPECT_EQ(ConsoleCursorRow(), 1);
+    EXPECT_EQ(ConsoleCursorCol(), 0);
+    EXPECT_EQ(ConsoleGridRow(0), "> ab");
+    EXPECT_EQ(ConsoleGridRow(1), "");
+    ConsoleType("\b\b\bz");
+    EXPECT_EQ(Line(), "z");
+    EXPECT_EQ(ConsoleGridRow(1), "z");
+}
+
+TEST_F(LineEditing, PasteIsCutToWhatTheLineHolds) {
+    HostSetClientSize(hwnd, 4000, 400);
+    HostSetClipboardText("0123456789");
+    Request();
+    ConsoleType(std::string(250, 'k') + "\x16");
+    EXPECT_EQ(Line(), std::string(250, 'k') + "01234");
+    EXPECT_EQ(HostBeepCount(), 1);
+    ConsoleType("\x16" "x");  // full: nothing more goes in
+    EXPECT_EQ(ConLineLength(), 255);
+    ConsoleType("\r");
+    EXPECT_EQ(std::string(LineMailbox.LineBuffer), std::string(250, 'k') + "01234");
+}
+
+TEST_F(LineEditing, PasteWithoutTextChangesNothing) {
+    for (const char* clip : {(const char*)nullptr, ""}) {
+        SCOPED_TRACE(clip ? "empty text" : "no text");
+        TearDown();
+        SetUp();
+        HostSetClipboardText(clip);
+        Print("> ");
+        Request();
+        ConsoleType("a");
+        HostDrawLogClear(hwnd);
+        HostCaretState caret = HostGetCaret();
+        ConsoleType("\x16");
+        EXPECT_EQ(Line(), "a");
+        EXPECT_EQ(ConsoleGridRow(0), "> a");
+        EXPECT_FALSE(HostClipboardIsOpen());
+        EXPECT_EQ(HostGetCaret().visible, caret.visible);
+        EXPECT_EQ(HostGetCaret().x, caret.x);
+        if (!clip) {
+            EXPECT_TRUE(HostDrawLog(hwnd).empty());
+            EXPECT_EQ(HostGetCaret().created, caret.created);
+        }
+    }
+}
+
+TEST_F(LineEditing, CaretAndCompositionWindowFollowTheCursorWhileALineIsRequested) {
+    SendMessageA(hwnd, WM_SETFOCUS, 0, 0);  // focus while idle: no caret
+    EXPECT_FALSE(HostGetCaret().exists);
+    EXPECT_EQ(HostGetIme().windowSets, 0);
+
+    Print("abc");
+    Request();
+    HostCaretState caret = HostGetCaret();
+    EXPECT_TRUE(caret.visible);
+    EXPECT_EQ(caret.owner, hwnd);
+    EXPECT_EQ(caret.width, 9);
+    EXPECT_EQ(caret.height, 6);
+    EXPECT_EQ(caret.x, 3 * 8);
+    EXPECT_EQ(caret.y, 16 - 7);
+    HostImeState ime = HostGetIme();
+    EXPECT_EQ(ime.form.dwStyle, (DWORD)CFS_POINT);
+    EXPECT_EQ(ime.form.ptCurrentPos.x, 3 * 8);
+    EXPECT_EQ(ime.form.ptCurrentPos.y, 0);
+    EXPECT_STREQ(ime.font.lfFaceName, ConsoleBuffer.FontSpec.lfFaceName);
+    EXPECT_EQ(ime.contexts, ime.releases);
+
+    ConsoleType("de");
+    EXPECT_EQ(HostGetCaret().x, 5 * 8);
+    EXPECT_EQ(HostGetIme().form.ptCurrentPos.x, 5 * 8);
+
+    SendMessageA(hwnd, WM_KILLFOCUS, 0, 0);  // switching away and back
+    EXPECT_FALSE(HostGetCaret().exists);
+    SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
+    EXPECT_TRUE(HostGetCaret().visible);
+    EXPECT_EQ(HostGetCaret().x, 5 * 8);
+
+    ConsoleType("\r");  // the line is complete: the caret does not come back
+    EXPECT_FALSE(HostGetCaret().exists);
+    EXPECT_EQ(HostGetIme().contexts, HostGetIme().releases);
+}
+
+TEST_F(LineEditing, NoInputMethodStillShowsTheCaret) {
+    HostImeAvailable(false);
+    Request();
+    EXPECT_TRUE(HostGetCaret().visible);
+    EXPECT_EQ(HostGetIme().windowSets, 0);
+    EXPECT_EQ(HostGetIme().releases, 1);  // released also when none was obtained
+}
+
+TEST_F(LineEditing, OtherMessagesGoToDefaultHandling) {
+    EXPECT_EQ(SendMessageA(hwnd, WM_KEYDOWN, 'A', 0), 0);
+    EXPECT_EQ(SendMessageA(hwnd, WM_USER + 5, 1, 2), 0);
+    EXPECT_TRUE(IsWindow(hwnd));
+}
+
+}  // namespace

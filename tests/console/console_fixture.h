@@ -1,0 +1,50 @@
+// Host tests of the console: each test runs a fresh console window thread in
+// a simulated process on the recording stand-in (cells of 8 by 16 pixels,
+// a client area of 640 by 400: rows 0 to 24 visible) and closes it at the end.
+#pragma once
+#include <gtest/gtest.h>
+
+#include "console_driver.h"
+#include "test_support.h"
+
+class HostConsole : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ConsoleStart();
+        ASSERT_TRUE(ConsoleWindowIsReady());
+        hwnd = ConsoleWindow.WindowHandle;
+    }
+    void TearDown() override {
+        if (!closed) {
+            EXPECT_EQ(ConsoleClose(), 0);
+        }
+    }
+
+    static void Print(const std::string& bytes) {
+        RtString s = StrAlloc((int32_t)bytes.size());
+        memcpy(s, bytes.data(), bytes.size());
+        ConPrint(s);
+    }
+    // What the program does to ask for a line, without waiting for it.
+    void Request() {
+        ConSetLineLength(0);
+        SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
+    }
+    std::string Line() const { return std::string(LineMailbox.LineBuffer, (size_t)ConLineLength()); }
+    std::vector<HostDrawCall> Calls(HostDrawCall::Kind kind) const {
+        std::vector<HostDrawCall> out;
+        for (const HostDrawCall& c : HostDrawLog(hwnd))
+            if (c.kind == kind) out.push_back(c);
+        return out;
+    }
+    // Rows touched by drawing calls of one kind, in call order, no repeats in a run.
+    std::vector<int> RowsDrawn(HostDrawCall::Kind kind) const {
+        std::vector<int> rows;
+        for (const HostDrawCall& c : Calls(kind))
+            if (rows.empty() || rows.back() != c.y / 16) rows.push_back(c.y / 16);
+        return rows;
+    }
+
+    HWND hwnd = nullptr;
+    bool closed = false;
+};
