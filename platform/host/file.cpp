@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "host_counts.h"
+
 namespace {
 
 // One open file. Handles are (slot + kHandleBase) so that neither 0 nor
@@ -42,6 +44,7 @@ HostFile* Lookup(HANDLE handle) {
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES*,
                           DWORD disposition, DWORD, HANDLE) {
+    HostCountCall(HostCallCreateFileA);
     if (!name || !*name || share != 0) return INVALID_HANDLE_VALUE;
     bool r = access & GENERIC_READ, w = access & GENERIC_WRITE;
     int flags = O_CLOEXEC | (r && w ? O_RDWR : w ? O_WRONLY : O_RDONLY);
@@ -75,6 +78,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRI
 }
 
 BOOL WINAPI CloseHandle(HANDLE handle) {
+    HostCountCall(HostCallCloseHandle);
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
     if (!f) return FALSE;
@@ -84,6 +88,7 @@ BOOL WINAPI CloseHandle(HANDLE handle) {
 }
 
 DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD method) {
+    HostCountCall(HostCallSetFilePointer);
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
     if (!f || method > FILE_END) return INVALID_SET_FILE_POINTER;
@@ -102,6 +107,7 @@ DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, D
 }
 
 DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high) {
+    HostCountCall(HostCallGetFileSize);
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
     struct stat st;
@@ -111,6 +117,7 @@ DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high) {
 }
 
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytes, LPDWORD read_count, OVERLAPPED*) {
+    HostCountCall(HostCallReadFile);
     HostCheckExit();  // a thread of an ended process goes no further
     if (read_count) *read_count = 0;
     std::lock_guard<std::mutex> lock(handles.mutex);
@@ -123,6 +130,7 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytes, LPDWORD read_cou
 }
 
 BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytes, LPDWORD written, OVERLAPPED*) {
+    HostCountCall(HostCallWriteFile);
     HostCheckExit();
     if (written) *written = 0;
     std::lock_guard<std::mutex> lock(handles.mutex);
