@@ -1,0 +1,224 @@
+// Benchmark of the whole utility on the host stand-in: for each size, a
+// generated input file of that many items, the program run in a simulated
+// process with its console window, the four questions answered by typing
+// into the window, and the time from the last answer's Enter until the
+// output file is complete. Prints items per second and, from the stand-in's
+// call counters, the file and drawing operations per item.
+//
+//   host_bench [--dir DIR] [SIZE...]     sizes default to 1000 10000 100000
+//
+// Build it without sanitizers and with optimisation (bench/host-bench.sh
+// does); a sanitizer build measures the sanitizer.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host_counts.h"
+#include "linewrap.h"
+#include "rt_console.h"
+#include "rt_file.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Bounds on every wait.
+constexpr auto kStartLimit = std::chrono::seconds(20);
+constexpr auto kQuestionLimit = std::chrono::seconds(10);
+constexpr auto kRunLimit = std::chrono::seconds(1200);
+
+const char* const kMae = "[";
+const char* const kAto = "]";
+
+// The n-th item's input line and the line the program writes for it.
+std::string InputLine(long n) { return "word" + std::to_string(n) + " more words here\r\n"; }
+std::string OutputLine(long n) { return std::string(kMae) + "word" + std::to_string(n) + kAto + "\r\n"; }
+
+bool WriteInput(const std::string& path, long items, std::string* expected) {
+    std::ofstream in(path, std::ios::binary | std::ios::trunc);
+    expected->clear();
+    for (long n = 1; n <= items; n++) {
+        in << InputLine(n);
+        *expected += OutputLine(n);
+    }
+    return (bool)in;
+}
+
+long FileSize(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? (long)st.st_size : -1;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Gives back what the previous run left, so that the program's own start-up
+// begins from nothing, as in a new process.
+void ForgetEarlierRun() {
+    if (StringRegistry.Entries) {
+        for (int32_t i = 0; i < StringRegistry.Count; i++) HeapFree(GetProcessHeap(), 0, StringRegistry.Entries[i] - 4);
+        HeapFree(GetProcessHeap(), 0, StringRegistry.Entries);
+        StringRegistry.Entries = nullptr;
+        StringRegistry.Count = 0;
+    }
+    FileClose(0);
+    ConSetLineLength(-1);
+    ConsoleWindowSetReady(0);
+}
+
+bool WaitUntil(bool (*done)(), Clock::duration limit) {
+    const auto until = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+// Types one answer and Enter once the program asks for a line, as a user at
+// the window would.
+bool Answer(const std::string& text) {
+    if (!WaitUntil([] { return ConLineLength() != -1; }, kQuestionLimit)) return false;
+    for (unsigned char c : text + "\r") SendMessageA(ConsoleWindow.WindowHandle, WM_CHAR, c, 0);
+    return true;
+}
+
+bool ShowsOsimai() {
+    std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+    int32_t row = ConsoleBuffer.CursorRow;
+    return row > 0 && ConsoleBuffer.RowText[row - 1] && strcmp(ConsoleBuffer.RowText[row - 1], "osimai") == 0 &&
+           ConsoleBuffer.CursorCol == 0;
+}
+
+struct Result {
+    bool ok = false;
+    std::string why;
+    double seconds = 0;
+    HostCallCounts counts{};
+};
+
+Result RunOnce(const std::string& dir, long items) {
+    Result r;
+    const std::string in = dir + "/in-" + std::to_string(items) + ".txt";
+    const std::string out = dir + "/out-" + std::to_string(items) + ".txt";
+    std::string expected;
+    if (!WriteInput(in, items, &expected)) {
+        r.why = "cannot write " + in;
+        return r;
+    }
+    remove(out.c_str());
+
+    ForgetEarlierRun();
+    HostProcessBegin();
+    CreateThread(nullptr, 0, LineWrapMain, nullptr, 0, nullptr);
+    bool asked = WaitUntil([] { return ConsoleWindowIsReady(); }, kStartLimit) && Answer(in) && Answer(out) &&
+                 Answer(kMae);
+    // The count starts while the program waits for the last answer.
+    if (asked && WaitUntil([] { return ConLineLength() != -1; }, kQuestionLimit)) HostCallCountsReset();
+    asked = asked && Answer(kAto);
+    const auto start = Clock::now();
+    bool complete = false;
+    if (asked) {
+        const long want = (long)expected.size();
+        const auto until = start + kRunLimit;
+        while (!(complete = FileSize(out) == want) && Clock::now() < until) {
+            // The stand-in records every drawing call for tests to read; the
+            // record is dropped as it grows, so a long run does not measure
+            // (or exhaust) memory.
+            HostDrawLogClear(ConsoleWindow.WindowHandle);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    }
+    r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    r.counts = HostGetCallCounts();
+    bool finished = complete && WaitUntil(ShowsOsimai, std::chrono::seconds(10));
+
+    PostMessageA(ConsoleWindow.WindowHandle, WM_CLOSE, 0, 0);
+    int code = HostProcessWait(10000);
+    HostProcessEnd();
+
+    if (!asked) r.why = "a question was not asked in time";
+    else if (!complete) r.why = "the output file did not reach its size in time";
+    else if (!finished) r.why = "osimai did not appear";
+    else if (code != 0) r.why = "exit code " + std::to_string(code);
+    else if (ReadAll(out) != expected) r.why = "the output file differs from the expected bytes";
+    else r.ok = true;
+    remove(in.c_str());
+    remove(out.c_str());
+    return r;
+}
+
+bool IsFileCall(int k) { return k <= HostCallGetFileSize; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string dir;
+    std::vector<long> sizes;
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--dir") == 0 && i + 1 < argc) {
+            dir = argv[++i];
+        } else if (atol(argv[i]) > 0) {
+            sizes.push_back(atol(argv[i]));
+        } else {
+            fprintf(stderr, "usage: host_bench [--dir DIR] [SIZE...]\n");
+            return 2;
+        }
+    }
+    if (sizes.empty()) sizes = {1000, 10000, 100000};
+    const bool ownDir = dir.empty();
+    if (ownDir) {
+        char pattern[] = "/tmp/linewrap-bench-XXXXXX";
+        if (!mkdtemp(pattern)) {
+            perror("mkdtemp");
+            return 2;
+        }
+        dir = pattern;
+    }
+    printf("host stand-in, item \"%s\", mae \"%s\", ato \"%s\"\n",
+           InputLine(123).substr(0, InputLine(123).size() - 2).c_str(), kMae, kAto);
+    printf("%9s %10s %12s %12s %12s\n", "items", "seconds", "items/s", "file/item", "draw/item");
+    std::vector<Result> results;
+    int failures = 0;
+    for (long items : sizes) {
+        Result r = RunOnce(dir, items);
+        results.push_back(r);
+        if (!r.ok) {
+            printf("%9ld FAILED: %s\n", items, r.why.c_str());
+            failures++;
+            continue;
+        }
+        double file = 0, draw = 0;
+        for (int k = 0; k < HostCallKinds; k++) (IsFileCall(k) ? file : draw) += (double)r.counts.Calls[k];
+        printf("%9ld %10.3f %12.0f %12.2f %12.2f\n", items, r.seconds, items / r.seconds, file / items, draw / items);
+        fflush(stdout);
+    }
+
+    printf("\ncalls per item, from the last answer's Enter to the complete output file\n");
+    printf("%-22s", "operation");
+    for (long items : sizes) printf(" %10ld", items);
+    printf("\n");
+    for (int k = 0; k < HostCallKinds; k++) {
+        printf("%-22s", HostCallName((HostCountedCall)k));
+        for (size_t i = 0; i < sizes.size(); i++) {
+            if (results[i].ok) printf(" %10.3f", (double)results[i].counts.Calls[k] / sizes[i]);
+            else printf(" %10s", "-");
+        }
+        printf("\n");
+    }
+    if (ownDir) rmdir(dir.c_str());
+    return failures ? 1 : 0;
+}
