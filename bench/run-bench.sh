@@ -13,7 +13,7 @@
 # the executable and the two helper programs it needs). Sizes default to
 # 1000 10000 100000; 1000000 follows when --million is given or when the
 # 100000 run predicts it finishes within ten minutes. Files go to
-# WIN32_BUILD_DIR/bench/. Not a test: neither CTest nor scripts/test.sh runs
+# WIN32_BUILD_DIR/bench-runs/. Not a test: neither CTest nor scripts/test.sh runs
 # it. The host side (call counts per item) is bench/host-bench.sh.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -29,7 +29,7 @@ while [ $# -gt 0 ]; do
     esac
     shift
 done
-OUT="$BUILD/bench"
+OUT="$BUILD/bench-runs"
 APP="$BUILD/app/linewrap.exe"
 HELPERS="$BUILD/tests/gui"
 TEN_MINUTES_MS=600000
