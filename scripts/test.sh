@@ -84,7 +84,7 @@ if build $W -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Rel
     # windows, and a wineserver started without DISPLAY would break them.
     xvfb_start || fail_phase win32 "no X display"
     wine_env_prepare
-    wineserver -p
+    wine_env_start_server
     run_phase_ctest win32 $W
     if [ -x scripts/gui-tests.sh ]; then
         echo "== win32, the real window under Xvfb"

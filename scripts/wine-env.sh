@@ -27,3 +27,13 @@ wine_env_prepare() {
         fi
     ) 9>"$BUILD/.wine-env.lock"
 }
+
+# Starts one wineserver for a whole test phase and Wine's own services with
+# it. The services live as long as the server and keep the standard output
+# of the process that started them: started from here, they hold /dev/null
+# rather than the pipe of the first test CTest runs, which CTest would wait
+# on until its time-out.
+wine_env_start_server() {
+    wineserver -p
+    wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+}

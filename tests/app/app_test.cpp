@@ -39,7 +39,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
+bool WaitFor(const std::function<bool()>& done, int ms = 120000) {
     for (int waited = 0; waited < ms; waited += 5) {
         if (done()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -104,6 +104,8 @@ struct Case {
     std::string mae, ato;
     std::string output;
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class Items : public ::testing::TestWithParam<Case> {};
 
