@@ -6,7 +6,7 @@ set -euo pipefail
 PKGS=(cmake g++ make libgtest-dev googletest clang libclang-rt-14-dev
       g++-mingw-w64-i686 binutils-mingw-w64-i686
       wine wine32:i386 xvfb xdotool x11-utils fonts-ipafont-mincho
-      imagemagick locales file xclip)
+      imagemagick locales file xclip procps diffutils)
 
 missing=()
 for p in "${PKGS[@]}"; do
