@@ -31,6 +31,10 @@ void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow) {
     // Without a client area (the window is gone) there is nothing to show,
     // and the grid must not scroll away on a size it does not have.
     if (!GetClientRect(ConsoleWindow.WindowHandle, &client)) return;
+    // A client area of height 0 (the window is minimised) shows nothing;
+    // scrolling to fit it would throw every earlier row away. The grid stays
+    // as it is and the paint after restoring scrolls it to the real size.
+    if (client.bottom <= 0) return;
     HGDIOBJ previousFont = SelectObject(dc, ConsoleBuffer.FontHandle);
     const int32_t cw = ConsoleBuffer.CellWidth, ch = ConsoleBuffer.CellHeight;
 

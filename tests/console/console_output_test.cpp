@@ -185,7 +185,7 @@ const ScrollCase kScrollCases[] = {
     {"FitsWithoutScroll", 80, 4, 4, "L0", true},
     {"OneRowBelowScrollsOne", 80, 5, 4, "L1", true},
     {"ShorterThanACellKeepsOnlyTheCursorRow", 10, 3, 0, "end", true},
-    {"HeightZeroScrollsAndDrawsNothing", 0, 3, 0, "end", false},
+    {"HeightZeroKeepsTheGridAndDrawsNothing", 0, 3, 3, "L0", false},
 };
 
 TEST_F(ConsoleOutput, ScrollsUntilTheCursorRowIsInside) {
@@ -208,6 +208,18 @@ TEST_F(ConsoleOutput, ScrollsUntilTheCursorRowIsInside) {
             EXPECT_EQ(ConsoleScreenRow(c.cursorRow), "end");
         }
     }
+}
+
+TEST_F(ConsoleOutput, MinimisedWindowLosesNoRowsAndRestoresThem) {
+    HostSetClientSize(hwnd, 640, 0);
+    Print("a\r\nb\r\nc\r\nd\r\ne\r\nf");
+    EXPECT_EQ(ConsoleGridRow(0), "a");
+    HostSetClientSize(hwnd, 640, 64);  // restored, 4 rows high
+    InvalidateRect(hwnd, nullptr, TRUE);
+    ConsoleWindowSetReady(0);
+    while (!ConsoleWindowIsReady()) Sleep(1);
+    EXPECT_EQ(ConsoleCursorRow(), 3);
+    for (int r = 0; r < 4; r++) EXPECT_EQ(ConsoleScreenRow(r), std::string(1, (char)('c' + r))) << r;
 }
 
 TEST_F(ConsoleOutput, ScrollRedrawsEveryVisibleRow) {
