@@ -24,6 +24,7 @@
 
 #include "host_counts.h"
 #include "linewrap.h"
+#include "program_reset.h"
 #include "rt_console.h"
 #include "rt_file.h"
 
@@ -63,20 +64,6 @@ std::string ReadAll(const std::string& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-// Gives back what the previous run left, so that the program's own start-up
-// begins from nothing, as in a new process.
-void ForgetEarlierRun() {
-    if (StringRegistry.Entries) {
-        for (int32_t i = 0; i < StringRegistry.Count; i++) HeapFree(GetProcessHeap(), 0, StringRegistry.Entries[i] - 4);
-        HeapFree(GetProcessHeap(), 0, StringRegistry.Entries);
-        StringRegistry.Entries = nullptr;
-        StringRegistry.Count = 0;
-    }
-    FileClose(0);
-    ConSetLineLength(-1);
-    ConsoleWindowSetReady(0);
 }
 
 bool WaitUntil(bool (*done)(), Clock::duration limit) {

@@ -10,6 +10,7 @@
 
 #include "console_driver.h"
 #include "linewrap.h"
+#include "program_reset.h"
 #include "rt_file.h"
 #include "test_support.h"
 
@@ -45,22 +46,6 @@ bool WaitFor(const std::function<bool()>& done, int ms = 120000) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return false;
-}
-
-// Gives back what an earlier run in this test program left, so that the
-// program's own start-up begins from nothing, as in a new process.
-void ForgetEarlierRun() {
-    if (StringRegistry.Entries) {
-        for (int32_t i = 0; i < StringRegistry.Count; i++) HeapFree(GetProcessHeap(), 0, StringRegistry.Entries[i] - 4);
-        HeapFree(GetProcessHeap(), 0, StringRegistry.Entries);
-        StringRegistry.Entries = nullptr;
-        StringRegistry.Count = 0;
-    }
-    FileClose(0);
-    // A new process starts with zeroed globals; the program itself sets
-    // these two before its window exists, which typing must not overtake.
-    ConSetLineLength(-1);
-    ConsoleWindowSetReady(0);
 }
 
 // Starts the program thread and waits for its window's first paint.

@@ -67,13 +67,13 @@ static LRESULT CALLBACK StubProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     bool other = strcmp(commandLine, "--other") == 0;
-    LOGFONTA spec;
-    memset(&spec, 0, sizeof spec);
-    spec.lfHeight = -16;
-    spec.lfCharSet = SHIFTJIS_CHARSET;
-    spec.lfPitchAndFamily = FIXED_PITCH;
-    strcpy(spec.lfFaceName, "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9");
-    Stub.font = CreateFontIndirectA(&spec);
+    LOGFONTA logfont;
+    memset(&logfont, 0, sizeof logfont);
+    logfont.lfHeight = -16;
+    logfont.lfCharSet = SHIFTJIS_CHARSET;
+    logfont.lfPitchAndFamily = FIXED_PITCH;
+    strcpy(logfont.lfFaceName, "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9");
+    Stub.font = CreateFontIndirectA(&logfont);
 
     WNDCLASSEXA wc;
     memset(&wc, 0, sizeof wc);

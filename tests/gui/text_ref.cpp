@@ -20,13 +20,13 @@ int main() {
     int width = _wtoi(args[2].c_str()), height = _wtoi(args[3].c_str());
     if (width <= 0 || height <= 0) return 2;
 
-    LOGFONTA spec;
-    memset(&spec, 0, sizeof spec);
-    spec.lfHeight = -16;
-    spec.lfCharSet = SHIFTJIS_CHARSET;
-    spec.lfPitchAndFamily = FIXED_PITCH;
-    strcpy(spec.lfFaceName, "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9");  // ＭＳ 明朝
-    HFONT font = CreateFontIndirectA(&spec);
+    LOGFONTA logfont;
+    memset(&logfont, 0, sizeof logfont);
+    logfont.lfHeight = -16;
+    logfont.lfCharSet = SHIFTJIS_CHARSET;
+    logfont.lfPitchAndFamily = FIXED_PITCH;
+    strcpy(logfont.lfFaceName, "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9");  // ＭＳ 明朝
+    HFONT font = CreateFontIndirectA(&logfont);
 
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
