@@ -45,66 +45,13 @@ cmake --build "$BUILD" -j2 --target linewrap prompt_inspect prompt_close >/dev/n
     exit 1
 }
 
-. "$ROOT/scripts/wine-env.sh"
-. "$ROOT/scripts/xvfb.sh"
-
-STARTED_X=0
-STARTED_SERVER=0
-BG_PIDS=()
-cleanup() {
-    local p
-    for p in "${BG_PIDS[@]}"; do
-        kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
-    done
-    if [ $STARTED_SERVER = 1 ]; then wineserver -k 2>/dev/null; fi
-    if [ $STARTED_X = 1 ]; then xvfb_stop; fi
-}
-trap cleanup EXIT
+. "$ROOT/scripts/window-driver.sh"
 
 mkdir -p "$OUT"
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    # Our own display, and so our own wineserver: one that lives on without
-    # this display would break every window of the prefix.
-    xvfb_start || { echo "[bench] no X display" >&2; exit 1; }
-    STARTED_X=1
-    wineserver -k 2>/dev/null
-fi
-wine_env_prepare
-if [ $STARTED_X = 1 ]; then wineserver -p; STARTED_SERVER=1; fi
+driver_begin || { echo "[bench] no X display" >&2; exit 1; }
 
 # ------------------------------------------------ driving the real window
-# As scripts/gui-tests.sh does it.
-
-helper() {  # name args...
-    local name=$1; shift
-    timeout -k 5 30 wine "$HELPERS/$name.exe" "$@" | tr -d '\r'
-    return "${PIPESTATUS[0]}"
-}
-
-start_program() {  # folder exe; bounded to $LIMIT seconds of life
-    local dir=$1 exe=$2
-    (cd "$dir" && exec timeout -k 5 "$LIMIT" wine "$exe") &
-    RUN_PID=$!
-    BG_PIDS+=("$RUN_PID")
-}
-
-wait_exit() {  # pid seconds; exit code in EXIT_RC (124: had to be stopped)
-    local pid=$1 i
-    for ((i = 0; i < $2 * 10; i++)); do
-        case "$(ps -o stat= -p "$pid" 2>/dev/null)" in
-            "" | Z*) wait "$pid"; EXIT_RC=$?; return 0 ;;
-        esac
-        sleep 0.1
-    done
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    EXIT_RC=124
-    return 1
-}
-
-window_id() { timeout 20 xdotool search --sync --name '^BASIC PROMPT$' 2>/dev/null | head -1; }
-type_text() { timeout 30 xdotool type --delay 40 -- "$1"; }
-key() { timeout 10 xdotool key --delay 40 "$@"; }
+# As scripts/gui-tests.sh does it, with the functions of window-driver.sh.
 
 # Answers the questions, each once its caret shows that a line is
 # requested; ENTER_NS is the time of the last Enter.

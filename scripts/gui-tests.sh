@@ -26,60 +26,13 @@ OUT="$BUILD/gui"
 CELL_W=0; CELL_H=0
 FAILS=0
 
-. "$ROOT/scripts/wine-env.sh"
-. "$ROOT/scripts/xvfb.sh"
+. "$ROOT/scripts/window-driver.sh"
 
 # ---------------------------------------------------------------- plumbing
 
 pass() { echo "[gui] PASS $1"; }
 fail() { echo "[gui] FAIL $1: $2"; FAILS=$((FAILS + 1)); }
 note() { echo "[gui] $*"; }
-
-STARTED_X=0
-STARTED_SERVER=0
-BG_PIDS=()
-
-cleanup() {
-    local p
-    for p in "${BG_PIDS[@]}"; do
-        kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
-    done
-    if [ $STARTED_SERVER = 1 ]; then wineserver -k 2>/dev/null; fi
-    if [ $STARTED_X = 1 ]; then xvfb_stop; fi
-}
-trap cleanup EXIT
-
-# A helper program, in the foreground, bounded; CR LF output made LF.
-helper() {  # name args...
-    local name=$1; shift
-    timeout -k 5 30 wine "$HELPERS/$name.exe" "$@" | tr -d '\r'
-    return "${PIPESTATUS[0]}"
-}
-
-# Starts a Windows program in the background in folder $1 (bounded to
-# $LIMIT seconds of life); its process id is left in RUN_PID.
-start_program() {  # folder exe args...
-    local dir=$1 exe=$2; shift 2
-    (cd "$dir" && exec timeout -k 5 "${LIMIT:-120}" wine "$exe" "$@") &
-    RUN_PID=$!
-    BG_PIDS+=("$RUN_PID")
-}
-
-# Waits at most $2 seconds for process $1 to end; its exit code in EXIT_RC
-# (124 when it had to be stopped).
-wait_exit() {  # pid seconds
-    local pid=$1 i
-    for ((i = 0; i < $2 * 10; i++)); do
-        case "$(ps -o stat= -p "$pid" 2>/dev/null)" in
-            "" | Z*) wait "$pid"; EXIT_RC=$?; return 0 ;;
-        esac
-        sleep 0.1
-    done
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    EXIT_RC=124
-    return 1
-}
 
 # Waits at most $2 seconds until the file $1 holds the bytes of file $3.
 wait_file_equals() {  # file seconds expected-file
@@ -90,14 +43,6 @@ wait_file_equals() {  # file seconds expected-file
     done
     return 1
 }
-
-window_id() { timeout 20 xdotool search --sync --name '^BASIC PROMPT$' 2>/dev/null | head -1; }
-
-# Keys as the user types them. A delay of 40 ms between keys: with less,
-# Wine sometimes misses the first character that xdotool has to map to a
-# spare key code (every non-ASCII one).
-type_text() { timeout 30 xdotool type --delay 40 -- "$1"; }
-key() { timeout 10 xdotool key --delay 40 "$@"; }
 
 # Bytes of UTF-8 text in the Windows code page, into file $2.
 sjis() { printf '%b' "$1" | iconv -f UTF-8 -t CP932 >"$2"; }
@@ -145,15 +90,7 @@ screen_matches() {  # name seconds rows...
 # ------------------------------------------------------------------ set-up
 
 mkdir -p "$OUT"
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    # Our own display; a wineserver that lives without it would break every
-    # window of the prefix, so this run has its own server too.
-    xvfb_start || { echo "[gui] FAIL set-up: no X display"; exit 1; }
-    STARTED_X=1
-    wineserver -k 2>/dev/null
-fi
-wine_env_prepare
-if [ $STARTED_X = 1 ]; then wineserver -p; STARTED_SERVER=1; fi
+driver_begin || { echo "[gui] FAIL set-up: no X display"; exit 1; }
 
 for h in clip_put prompt_close prompt_inspect text_ref stub_prompt; do
     if [ ! -f "$HELPERS/$h.exe" ]; then
