@@ -17,7 +17,7 @@ const char* HostCallName(HostCountedCall call) {
     static const char* const names[HostCallKinds] = {
         "CreateFileA", "CloseHandle", "ReadFile", "WriteFile", "SetFilePointer", "GetFileSize",
         "GetDC", "ReleaseDC", "BeginPaint", "EndPaint", "SelectObject", "PatBlt", "BitBlt",
-        "SetTextColor", "SetBkColor", "SetBkMode", "TextOutA", "GetTextExtentPoint32A",
+        "SetTextColor", "SetBkColor", "SetBkMode", "TextOutA", "ExtTextOutA", "GetTextExtentPoint32A",
     };
     return call >= 0 && call < HostCallKinds ? names[call] : "?";
 }

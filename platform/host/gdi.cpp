@@ -248,8 +248,10 @@ int WINAPI SetBkMode(HDC dc, int mode) {
     return old;
 }
 
-BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
-    HostCountCall(HostCallTextOutA);
+namespace {
+
+// Records text drawn at x, y; dx null: the font's cell for every byte.
+BOOL RecordText(HDC dc, int x, int y, LPCSTR text, int length, const INT* dx) {
     std::lock_guard<std::mutex> lock(state.mutex);
     DeviceContext* d = FindDC(dc);
     if (!d || !text || length < 0) return FALSE;
@@ -262,7 +264,9 @@ BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
     piece.fore = d->textColor;
     piece.back = d->bkColor;
     piece.opaque = d->bkMode == OPAQUE;
-    piece.width = length * (font ? font->cellWidth : 8);
+    const int cell = font ? font->cellWidth : 8;
+    piece.width = 0;
+    for (int i = 0; i < length; i++) piece.width += dx ? dx[i] : cell;
     piece.height = font ? font->cellHeight : 16;
     HostDrawCall call;
     call.kind = HostDrawCall::Text;
@@ -273,10 +277,30 @@ BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
     ErasePieces(w, x, y, piece.width, piece.height);
     // Clipped to the client area: a piece that starts outside it is not seen.
     if (x >= 0 && y >= 0 && x < w->clientWidth && y < w->clientHeight) {
+        // Characters that start beyond the right edge are not seen either.
+        int right = x, keep = 0;
+        while (keep < length && right < w->clientWidth) {
+            int bytes = IsDBCSLeadByte((BYTE)text[keep]) && keep + 1 < length ? 2 : 1;
+            for (int i = 0; i < bytes; i++, keep++) right += dx ? dx[keep] : cell;
+        }
+        piece.bytes.resize((size_t)keep);
+        piece.width = right - x;
         w->pieces[{y, x}] = piece;
         w->tallestPiece = std::max(w->tallestPiece, piece.height);
     }
     return TRUE;
+}
+
+}  // namespace
+
+BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
+    HostCountCall(HostCallTextOutA);
+    return RecordText(dc, x, y, text, length, nullptr);
+}
+
+BOOL WINAPI ExtTextOutA(HDC dc, int x, int y, UINT, const RECT*, LPCSTR text, UINT length, const INT* dx) {
+    HostCountCall(HostCallExtTextOutA);
+    return RecordText(dc, x, y, text, (int)length, dx);
 }
 
 BOOL WINAPI GetTextExtentPoint32A(HDC dc, LPCSTR, int length, LPSIZE size) {

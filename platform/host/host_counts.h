@@ -25,6 +25,7 @@ enum HostCountedCall {
     HostCallSetBkColor,
     HostCallSetBkMode,
     HostCallTextOutA,
+    HostCallExtTextOutA,
     HostCallGetTextExtentPoint32A,
     HostCallKinds
 };

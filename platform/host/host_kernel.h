@@ -13,6 +13,7 @@
 #define APIENTRY
 
 typedef int BOOL;
+typedef int INT;
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
@@ -27,6 +28,7 @@ typedef DWORD* LPDWORD;
 typedef LONG* PLONG;
 typedef size_t SIZE_T;
 typedef uintptr_t WPARAM;
+typedef uintptr_t UINT_PTR;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
 typedef DWORD LCID;
@@ -86,6 +88,7 @@ HANDLE WINAPI CreateThread(SECURITY_ATTRIBUTES* sa, SIZE_T stack, LPTHREAD_START
                            LPVOID param, DWORD flags, LPDWORD id);
 void WINAPI ExitThread(DWORD code);
 void WINAPI Sleep(DWORD ms);
+DWORD WINAPI GetTickCount();  // milliseconds of a steady clock
 void WINAPI ExitProcess(UINT code);
 DWORD WINAPI GetCurrentThreadId();
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);

@@ -101,7 +101,9 @@ struct COMPOSITIONFORM {
 #define WM_QUIT 0x0012
 #define WM_KEYDOWN 0x0100
 #define WM_CHAR 0x0102
+#define WM_TIMER 0x0113
 #define WM_USER 0x0400
+#define WM_APP 0x8000
 
 // Classes and windows.
 #define CS_VREDRAW 0x0001
@@ -163,6 +165,11 @@ int WINAPI GetSystemMetrics(int index);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 BOOL WINAPI MessageBeep(UINT type);
+// Timers: WM_TIMER comes from GetMessageA once the time is due and nothing
+// else waits, and again every elapse milliseconds until KillTimer.
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id);
 
 // USER32: device contexts of windows.
 HDC WINAPI GetDC(HWND hwnd);
@@ -201,6 +208,9 @@ COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
 int WINAPI SetBkMode(HDC dc, int mode);
 BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
+// Without dx every byte advances by the font's cell; with it, byte i by dx[i].
+BOOL WINAPI ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT length,
+                        const INT* dx);
 BOOL WINAPI GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size);
 BOOL WINAPI GetTextMetricsA(HDC dc, TEXTMETRICA* tm);
 

@@ -143,6 +143,11 @@ void WINAPI Sleep(DWORD ms) {
     HostCheckExit();
 }
 
+DWORD WINAPI GetTickCount() {
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+    return (DWORD)ms.count();
+}
+
 DWORD WINAPI GetCurrentThreadId() {
     if (this_thread_id == 0) this_thread_id = 1;  // the first thread
     return this_thread_id;

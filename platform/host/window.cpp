@@ -238,8 +238,48 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND, UINT, UINT) {
                 return TRUE;
             }
         }
+        // Timers come last, as on Windows.
+        const auto now = std::chrono::steady_clock::now();
+        for (auto& [id, w] : state.windows) {
+            if (w.owner != self || !w.info.exists) continue;
+            for (Timer& t : w.timers) {
+                if (t.due <= now) {
+                    t.due = now + std::chrono::milliseconds(t.elapse);
+                    *msg = MSG{(HWND)id, WM_TIMER, t.id, 0, 0, {0, 0}};
+                    return TRUE;
+                }
+            }
+        }
         state.changed.wait_for(lock, kPoll);
     }
+}
+
+UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC) {
+    std::lock_guard<std::mutex> lock(state.mutex);
+    Window* w = FindWindowLocked(hwnd);
+    if (!w || !id) return 0;
+    Timer timer{id, elapse, std::chrono::steady_clock::now() + std::chrono::milliseconds(elapse)};
+    for (Timer& t : w->timers) {
+        if (t.id == id) {
+            t = timer;
+            return id;
+        }
+    }
+    w->timers.push_back(timer);
+    return id;
+}
+
+BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
+    std::lock_guard<std::mutex> lock(state.mutex);
+    Window* w = FindWindowLocked(hwnd);
+    if (!w) return FALSE;
+    for (size_t i = 0; i < w->timers.size(); i++) {
+        if (w->timers[i].id == id) {
+            w->timers.erase(w->timers.begin() + (long)i);
+            return TRUE;
+        }
+    }
+    return FALSE;
 }
 
 BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }  // tests send WM_CHAR directly

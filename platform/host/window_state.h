@@ -3,6 +3,7 @@
 // never held while a window procedure runs.
 #pragma once
 #include <condition_variable>
+#include <chrono>
 #include <deque>
 #include <map>
 #include <memory>
@@ -29,8 +30,15 @@ struct Queue {
     int quitCode = 0;
 };
 
+struct Timer {
+    UINT_PTR id;
+    UINT elapse;
+    std::chrono::steady_clock::time_point due;
+};
+
 struct Window {
     HostWindowInfo info;
+    std::vector<Timer> timers;
     WNDPROC proc = nullptr;
     std::thread::id owner;
     int clientWidth = 640, clientHeight = 400;

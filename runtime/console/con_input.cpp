@@ -16,6 +16,8 @@ const char kTooFew[] =
 // Prompts, requests a line and waits until the window thread completes it.
 void ReadLine(RtString prompt) {
     ConPrint(StrCopy(prompt));
+    // Everything printed so far is on the screen before the line is typed.
+    SendMessageA(ConsoleWindow.WindowHandle, WM_CON_FLUSH, 0, 0);
     ConSetLineLength(0);
     // The window shows its caret only while a line is requested, hence after the store.
     SendMessageA(ConsoleWindow.WindowHandle, WM_SETFOCUS, 0, 0);

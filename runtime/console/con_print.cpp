@@ -1,7 +1,5 @@
 // Console output: ConPrint lays the bytes of a text into the grid at the
-// cursor, then has the touched rows drawn.
-#include <atomic>
-
+// cursor and asks the window thread to draw the touched rows.
 #include "rt_console.h"
 
 namespace {
@@ -19,14 +17,10 @@ void LayByte(char byte, bool colours) {
     ConsoleBuffer.CursorCol = col + 1;
 }
 
-// Set while a wake-up of the window thread is on its way (see ConPrint).
-std::atomic<bool> ShowPending{false};
-
 }  // namespace
 
-void ConShowDone() { ShowPending.store(false, std::memory_order_relaxed); }
-
 void ConPrint(RtString text) {
+    bool laid = false;
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
         // After the window thread has released the grid, printing does nothing.
@@ -39,11 +33,8 @@ void ConPrint(RtString text) {
                     for (int i = 0; i < n; i++) LayByte(' ', false);
                 } else if (*p == '\r' && p[1] == '\n') {
                     // The last row is full: move the grid up first, so the
-                    // cursor stays on row 100; everything is drawn again.
-                    if (ConsoleBuffer.CursorRow == ConRows - 1) {
-                        ConScrollUp();
-                        first = -1;
-                    }
+                    // cursor stays on row 100 (the scroll marks every row).
+                    if (ConsoleBuffer.CursorRow == ConRows - 1) ConScrollUp();
                     ConsoleBuffer.CursorRow++;
                     ConsoleBuffer.CursorCol = 0;
                     p++;
@@ -51,16 +42,10 @@ void ConPrint(RtString text) {
                     LayByte(*p, true);
                 }
             }
-            HDC dc = GetDC(ConsoleWindow.WindowHandle);
-            ConRender(dc, first, ConsoleBuffer.CursorRow);
-            ReleaseDC(ConsoleWindow.WindowHandle, dc);
+            ConMarkRows(first, ConsoleBuffer.CursorRow);
+            laid = true;
         }
     }
-    // Some window systems (Wine's among them) put what another thread drew
-    // on the screen only when the window's own thread next goes idle, which
-    // may not happen for a long time while the program prints. A message
-    // wakes it; at most one is on its way at any time.
-    if (!ShowPending.exchange(true, std::memory_order_relaxed))
-        PostMessageA(ConsoleWindow.WindowHandle, WM_NULL, 0, 0);
+    if (laid) ConRequestDraw();
     StrFree(text);
 }

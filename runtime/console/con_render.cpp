@@ -1,5 +1,10 @@
-// The screen buffer's drawing: ConRender and the scroll it does when the
-// cursor has moved below the window's client area.
+// The screen buffer's drawing: ConRender, the scroll it does when the cursor
+// has moved below the window's client area, and the drawing of one row.
+//
+// ConRender holds the console lock only to scroll and to copy the rows it
+// will draw (each up to its NUL, with the colours of its cells); the slow
+// part, the drawing calls, works on that copy with the lock released, so a
+// print on the program thread never waits for a drawing pass.
 #include "rt_console.h"
 
 ConsoleBufferState ConsoleBuffer;
@@ -22,46 +27,111 @@ void ConScrollUp() {
     ConsoleBuffer.RowForeColor[ConRows - 1] = fore;
     ConsoleBuffer.RowBackColor[ConRows - 1] = back;
     ConsoleBuffer.CursorRow--;
+    ConMarkRows(-1, 0);
+}
+
+namespace {
+
+// One row as it was when copied: its bytes up to and with its NUL, and the
+// colours of those cells.
+struct RowCopy {
+    int32_t row;
+    int32_t n;
+    char text[ConCols];
+    COLORREF fore[ConCols];
+    COLORREF back[ConCols];
+};
+
+bool IsTrailByte(BYTE b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+}  // namespace
+
+void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, const COLORREF* fore,
+                const COLORREF* back) {
+    const int32_t cw = ConsoleBuffer.CellWidth, ch = ConsoleBuffer.CellHeight;
+    SIZE extent = {0, 0};
+    GetTextExtentPoint32A(dc, text, n, &extent);
+    BitBlt(dc, extent.cx, y, right, ch, ConsoleWindow.BlankDC, extent.cx, y, SRCCOPY);
+    SetBkMode(dc, OPAQUE);
+    // Cells of the same colours are drawn by one call, every byte placed at
+    // its own cell by the advance array, so a run looks exactly like its
+    // cells drawn one by one. A double-byte character takes the colours of
+    // its lead cell and is drawn once from it. A lead byte whose trail is
+    // missing (the row's NUL) or is no trail byte is drawn by a call of its
+    // own, as one cell or as the pair, since the system would not map it to
+    // exactly one character.
+    INT advance[ConCols];
+    for (int32_t i = 0; i < n; i++) advance[i] = cw;
+    COLORREF lastFore = 0, lastBack = 0;
+    bool coloured = false;
+    for (int32_t col = 0; col < n;) {
+        const COLORREF f = fore[col], b = back[col];
+        if (!coloured || f != lastFore) SetTextColor(dc, f);
+        if (!coloured || b != lastBack) SetBkColor(dc, b);
+        lastFore = f, lastBack = b, coloured = true;
+        int32_t start = col;
+        bool alone = false;
+        while (col < n && fore[col] == f && back[col] == b) {
+            bool lead = IsDBCSLeadByte((BYTE)text[col]);
+            if (lead && (text[col + 1] == 0 || !IsTrailByte((BYTE)text[col + 1]))) {
+                if (col == start) {
+                    col += text[col + 1] == 0 ? 1 : 2;
+                    alone = true;
+                }
+                break;
+            }
+            col += lead ? 2 : 1;
+        }
+        if (alone)
+            TextOutA(dc, start * cw, y, text + start, col - start);
+        else
+            ExtTextOutA(dc, start * cw, y, 0, nullptr, text + start, (UINT)(col - start), advance);
+    }
 }
 
 void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow) {
-    std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
-    if (!ConsoleBuffer.RowText[0]) return;  // the grid has been released
+    RowCopy* copies = nullptr;
+    int32_t count = 0;
     RECT client;
-    // Without a client area (the window is gone) there is nothing to show,
-    // and the grid must not scroll away on a size it does not have.
-    if (!GetClientRect(ConsoleWindow.WindowHandle, &client)) return;
-    // A client area of height 0 (the window is minimised) shows nothing;
-    // scrolling to fit it would throw every earlier row away. The grid stays
-    // as it is and the paint after restoring scrolls it to the real size.
-    if (client.bottom <= 0) return;
-    HGDIOBJ previousFont = SelectObject(dc, ConsoleBuffer.FontHandle);
-    const int32_t cw = ConsoleBuffer.CellWidth, ch = ConsoleBuffer.CellHeight;
+    {
+        std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+        if (!ConsoleBuffer.RowText[0]) return;  // the grid has been released
+        // Without a client area (the window is gone) there is nothing to
+        // show, and the grid must not scroll away on a size it does not have.
+        if (!GetClientRect(ConsoleWindow.WindowHandle, &client)) return;
+        // A client area of height 0 (the window is minimised) shows nothing;
+        // scrolling to fit it would throw every earlier row away. The grid
+        // stays as it is and the paint after restoring scrolls it to the real
+        // size.
+        if (client.bottom <= 0) return;
+        const int32_t ch = ConsoleBuffer.CellHeight;
+        while ((ConsoleBuffer.CursorRow + 1) * ch > client.bottom && ConsoleBuffer.CursorRow > 0) {
+            ConScrollUp();
+            FirstRow = -1;
+        }
+        // Every row is drawn now: nothing waits for a pass any more.
+        if (FirstRow == -1) ConUnmarkRows();
 
-    while ((ConsoleBuffer.CursorRow + 1) * ch > client.bottom && ConsoleBuffer.CursorRow > 0) {
-        ConScrollUp();
-        FirstRow = -1;
-    }
-
-    for (int32_t row = 0; row * ch < client.bottom && row < ConRows; row++) {
-        if (FirstRow != -1 && (row < FirstRow || row > LastRow)) continue;
-        const char* text = ConsoleBuffer.RowText[row];
-        const COLORREF* fore = ConsoleBuffer.RowForeColor[row];
-        const COLORREF* back = ConsoleBuffer.RowBackColor[row];
-        int n = lstrlenA(text);  // a row always keeps a NUL inside its 255 bytes
-        SIZE extent = {0, 0};
-        GetTextExtentPoint32A(dc, text, n, &extent);
-        BitBlt(dc, extent.cx, row * ch, client.right, ch, ConsoleWindow.BlankDC, extent.cx, row * ch, SRCCOPY);
-        for (int col = 0; col < n; col++) {
-            SetTextColor(dc, fore[col]);
-            SetBkMode(dc, OPAQUE);
-            SetBkColor(dc, back[col]);
-            // A lead byte in the last text position pairs with the row's NUL
-            // and is drawn alone.
-            int length = (IsDBCSLeadByte((BYTE)text[col]) && text[col + 1] != 0) ? 2 : 1;
-            TextOutA(dc, col * cw, row * ch, text + col, length);
-            col += length - 1;
+        int32_t visible = 0;
+        while (visible < ConRows && visible * ch < client.bottom) visible++;
+        int32_t first = FirstRow == -1 ? 0 : FirstRow < 0 ? 0 : FirstRow;
+        int32_t last = FirstRow == -1 ? visible - 1 : LastRow < visible - 1 ? LastRow : visible - 1;
+        if (first > last) return;
+        copies = (RowCopy*)RtHeapAlloc((uint32_t)(last - first + 1) * (uint32_t)sizeof(RowCopy), false);
+        for (int32_t row = first; row <= last; row++) {
+            RowCopy& c = copies[count++];
+            c.row = row;
+            c.n = lstrlenA(ConsoleBuffer.RowText[row]);  // a row always keeps a NUL inside its 255 bytes
+            RtlMoveMemory(c.text, ConsoleBuffer.RowText[row], (size_t)c.n + 1);
+            RtlMoveMemory(c.fore, ConsoleBuffer.RowForeColor[row], (size_t)c.n * sizeof(COLORREF));
+            RtlMoveMemory(c.back, ConsoleBuffer.RowBackColor[row], (size_t)c.n * sizeof(COLORREF));
         }
     }
+    HGDIOBJ previousFont = SelectObject(dc, ConsoleBuffer.FontHandle);
+    for (int32_t i = 0; i < count; i++) {
+        const RowCopy& c = copies[i];
+        ConDrawRow(dc, c.row * ConsoleBuffer.CellHeight, client.right, c.text, c.n, c.fore, c.back);
+    }
     SelectObject(dc, previousFont);
+    HeapFree(RtHeap, 0, copies);
 }

@@ -48,6 +48,7 @@ void ReleaseGrid() {
 
 DWORD WINAPI ConsoleThreadMain(LPVOID) {
     AllocateGrid();
+    ConDrawReset();
     ConsoleBuffer.ForeColor = RGB(255, 255, 255);
     ConsoleBuffer.BackColor = RGB(0, 0, 0);
     ConsoleWindow.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);

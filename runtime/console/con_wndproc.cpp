@@ -33,29 +33,18 @@ void OnCreate(HWND hWnd) {
 }
 
 void OnDestroy() {
-    HDC blankDC;
-    HBITMAP blankBitmap;
-    {
-        // A print on the program thread may still be drawing from BlankDC.
-        std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
-        blankDC = ConsoleWindow.BlankDC;
-        blankBitmap = ConsoleWindow.BlankBitmap;
-        ConsoleWindow.BlankDC = nullptr;
-        ConsoleWindow.BlankBitmap = nullptr;
-    }
-    DeleteDC(blankDC);
-    DeleteObject(blankBitmap);
+    // Only this thread draws, so the erase bitmap can go without the lock.
+    DeleteDC(ConsoleWindow.BlankDC);
+    DeleteObject(ConsoleWindow.BlankBitmap);
+    ConsoleWindow.BlankDC = nullptr;
+    ConsoleWindow.BlankBitmap = nullptr;
     PostQuitMessage(0);
 }
 
 void OnPaint(HWND hWnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hWnd, &ps);
-    {
-        std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
-        BitBlt(dc, 0, 0, ConsoleWindow.ScreenWidth, ConsoleWindow.ScreenHeight, ConsoleWindow.BlankDC, 0, 0, SRCCOPY);
-        ConRender(dc, -1, 0);
-    }
+    ConDrawPaint(dc);
     EndPaint(hWnd, &ps);
     ConsoleWindowSetReady(1);
 }
@@ -159,6 +148,7 @@ void OnChar(HWND hWnd, WPARAM c) {
     }
     SendMessageA(hWnd, WM_KILLFOCUS, 0, 0);
     ConPrint(StrCopy(echo));
+    ConDrawNow(hWnd);  // the echo shows at once, before the caret comes back
     SendMessageA(hWnd, WM_SETFOCUS, 0, 0);
     StrFree(echo);
 }
@@ -173,7 +163,9 @@ LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
     case WM_KILLFOCUS: OnKillFocus(hWnd); return 0;
     case WM_PAINT: OnPaint(hWnd); return 0;
     case WM_KEYDOWN: return 0;
-    case WM_NULL: ConShowDone(); return 0;
+    case WM_CON_DRAW: ConDrawRequested(hWnd); return 0;
+    case WM_TIMER: ConDrawTimer(hWnd); return 0;
+    case WM_CON_FLUSH: ConDrawNow(hWnd); return 0;
     case WM_CHAR: OnChar(hWnd, wParam); return 0;
     default: return DefWindowProcA(hWnd, message, wParam, lParam);
     }

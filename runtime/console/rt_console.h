@@ -18,11 +18,11 @@ enum : int32_t {
 // Exit code of the process when the console window cannot be set up.
 #define RT_EXIT_CONSOLE_SETUP 4
 
-// The screen buffer. The grid, the cursor and the drawing resources are
-// changed and drawn by both threads: printing on the program thread, echo,
-// Backspace and painting on the console window thread. Lock guards every
-// access to RowText, RowForeColor, RowBackColor, CursorCol and CursorRow
-// (and the drawing that reads them) on both threads. It is never held while
+// The screen buffer. The grid and the cursor are changed by both threads:
+// printing on the program thread, echo and Backspace on the console window
+// thread, which alone draws (from a copy taken under the lock). Lock guards
+// every access to RowText, RowForeColor, RowBackColor, CursorCol and
+// CursorRow on both threads. It is never held while
 // a message is sent or a thread waits, and never taken while StringLock is
 // held. The other fields are written by the window thread before the window
 // is ready and only read afterwards.
@@ -46,8 +46,7 @@ extern ConsoleBufferState ConsoleBuffer;
 // by the window thread before the first paint and read by both threads after
 // it; WindowReady (0, then 1) is written by the window thread and polled by
 // the program thread; ConsoleThreadId is written by the program thread.
-// BlankBitmap and BlankDC belong to the window thread and are read under
-// ConsoleBuffer.Lock while drawing.
+// BlankBitmap and BlankDC belong to the window thread, the only one that draws.
 struct ConsoleWindowState {
     HWND WindowHandle;
     DWORD ConsoleThreadId;
@@ -83,13 +82,21 @@ inline bool ConsoleWindowIsReady() {
     return std::atomic_ref<double>(ConsoleWindow.WindowReady).load(std::memory_order_acquire) != 0;
 }
 
+// Drawing. ConPrint only lays bytes and asks the window thread for a
+// drawing pass (see con_draw.cpp); the window thread draws, paced.
+//
 // Draws rows FirstRow..LastRow (FirstRow -1: every row) into dc, scrolling
-// the grid first while the cursor's row lies below the client area.
+// the grid first while the cursor's row lies below the client area. Takes a
+// copy of the rows under the console lock and draws from it outside the lock.
 void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow);
-// Lays the bytes of text at the cursor and redraws the touched rows; consumes text.
+// Draws one row from its bytes (n of them, NUL-terminated) and the colours
+// of its cells at y, and erases the rest of the row to the client's right
+// edge. Expects the console font selected into dc.
+void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, const COLORREF* fore,
+                const COLORREF* back);
+// Lays the bytes of text at the cursor and asks for the touched rows to be
+// drawn; consumes text. Never draws and never waits.
 void ConPrint(RtString text);
-// The window thread has woken for what ConPrint drew (see con_print.cpp).
-void ConShowDone();
 // The console input statement: prompt, wait for a typed line, store its
 // comma-separated items through the value list; consumes prompt.
 void ConInput(RtString prompt);
@@ -98,5 +105,29 @@ LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
 DWORD WINAPI ConsoleThreadMain(LPVOID parameter);
 
 // Moves the grid up one row: row 0 is released, row 100 is fresh and
-// CursorRow decreases by one. Caller holds ConsoleBuffer.Lock.
+// CursorRow decreases by one; every row then needs drawing. Caller holds
+// ConsoleBuffer.Lock.
 void ConScrollUp();
+
+// The drawing scheduler (con_draw.cpp).
+enum : UINT {
+    WM_CON_DRAW = WM_APP + 1,   // posted: rows wait to be drawn
+    WM_CON_FLUSH = WM_APP + 2,  // sent: draw what waits, now
+};
+// Marks rows First..Last (First -1: every row) as waiting to be drawn, and
+// forgets every mark once every row has been drawn. Caller holds
+// ConsoleBuffer.Lock.
+void ConMarkRows(int32_t First, int32_t Last);
+void ConUnmarkRows();
+// Makes sure a drawing pass will follow: posts WM_CON_DRAW unless one is
+// already on its way. Any thread; never called with the console lock held.
+void ConRequestDraw();
+// Window thread: WM_CON_DRAW and WM_TIMER (paced), WM_CON_FLUSH and typed
+// keys (at once), WM_PAINT (every row, after erasing the screen).
+void ConDrawRequested(HWND hWnd);
+void ConDrawReset();  // window thread, before its window exists
+void ConDrawTimer(HWND hWnd);
+void ConDrawNow(HWND hWnd);
+void ConDrawPaint(HDC dc);
+// Passes drawn so far (window thread writes, anyone may read).
+uint32_t ConDrawPassCount();

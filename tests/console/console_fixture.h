@@ -24,6 +24,13 @@ protected:
         RtString s = StrAlloc((int32_t)bytes.size());
         memcpy(s, bytes.data(), bytes.size());
         ConPrint(s);
+        ConsoleFlush();  // what the print laid is on the screen
+    }
+    // Has the window painted again and waits for the paint.
+    void Repaint() {
+        ConsoleWindowSetReady(0);  // before the request: the paint sets it
+        InvalidateRect(hwnd, nullptr, TRUE);
+        while (!ConsoleWindowIsReady()) Sleep(1);
     }
     // What the program does to ask for a line, without waiting for it.
     void Request() {

@@ -57,3 +57,5 @@ int32_t ConsoleCursorCol() {
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     return ConsoleBuffer.CursorCol;
 }
+
+void ConsoleFlush() { SendMessageA(ConsoleWindow.WindowHandle, WM_CON_FLUSH, 0, 0); }

@@ -24,6 +24,10 @@ void ConsoleEndSession();
 // returns when the window thread has handled the last one.
 void ConsoleType(const std::string& bytes);
 
+// Has the window thread draw whatever waits to be drawn, and returns once
+// it has: the screen is then at rest.
+void ConsoleFlush();
+
 // Waits until a line is requested (LineLength no longer -1); false on timeout.
 bool ConsoleWaitForRequest(unsigned timeout_ms = 10000);
 
@@ -60,6 +64,6 @@ int32_t ConsoleCursorCol();
 // process to end and returns its exit code (-1: it did not end).
 int ConsoleClose();
 
-// What the window shows on a text row: the drawn pieces placed at their
-// cells; cells not drawn between pieces read as NUL.
+// What the window shows on a text row once drawing has caught up: the drawn
+// pieces placed at their cells; cells not drawn between pieces read as NUL.
 std::string ConsoleScreenRow(int32_t row);

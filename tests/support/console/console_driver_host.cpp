@@ -17,6 +17,7 @@ int ConsoleClose() {
 }
 
 std::string ConsoleScreenRow(int32_t row) {
+    ConsoleFlush();
     int32_t cw = ConsoleBuffer.CellWidth, ch = ConsoleBuffer.CellHeight;
     std::string shown;
     for (const HostPiece& p : HostScreenPieces(ConsoleWindow.WindowHandle)) {
