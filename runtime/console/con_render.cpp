@@ -44,6 +44,18 @@ struct RowCopy {
 
 bool IsTrailByte(BYTE b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
+// Bytes of the character at text[col] that a run may hold: 1 for a
+// printable single byte, 2 for a lead byte with a trail byte; 0 for what
+// must be drawn by a call of its own (control bytes, 0x7F, 0x80, 0xA0 and
+// 0xFD to 0xFF, which the font draws differently inside a run, and a lead
+// byte without a trail byte, which the system would not map to exactly one
+// character).
+int32_t JoinableLength(const char* text, int32_t col) {
+    BYTE b = (BYTE)text[col];
+    if (IsDBCSLeadByte(b)) return IsTrailByte((BYTE)text[col + 1]) ? 2 : 0;
+    return (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) ? 1 : 0;
+}
+
 }  // namespace
 
 void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, const COLORREF* fore,
@@ -56,10 +68,9 @@ void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, c
     // Cells of the same colours are drawn by one call, every byte placed at
     // its own cell by the advance array, so a run looks exactly like its
     // cells drawn one by one. A double-byte character takes the colours of
-    // its lead cell and is drawn once from it. A lead byte whose trail is
-    // missing (the row's NUL) or is no trail byte is drawn by a call of its
-    // own, as one cell or as the pair, since the system would not map it to
-    // exactly one character.
+    // its lead cell and is drawn once from it. What a run may not hold is
+    // drawn as before, alone: one byte, or a lead byte with the byte after
+    // it unless that is the row's NUL.
     INT advance[ConCols];
     for (int32_t i = 0; i < n; i++) advance[i] = cw;
     COLORREF lastFore = 0, lastBack = 0;
@@ -69,23 +80,17 @@ void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, c
         if (!coloured || f != lastFore) SetTextColor(dc, f);
         if (!coloured || b != lastBack) SetBkColor(dc, b);
         lastFore = f, lastBack = b, coloured = true;
-        int32_t start = col;
-        bool alone = false;
-        while (col < n && fore[col] == f && back[col] == b) {
-            bool lead = IsDBCSLeadByte((BYTE)text[col]);
-            if (lead && (text[col + 1] == 0 || !IsTrailByte((BYTE)text[col + 1]))) {
-                if (col == start) {
-                    col += text[col + 1] == 0 ? 1 : 2;
-                    alone = true;
-                }
-                break;
-            }
-            col += lead ? 2 : 1;
-        }
-        if (alone)
-            TextOutA(dc, start * cw, y, text + start, col - start);
-        else
+        const int32_t start = col;
+        int32_t length;
+        while (col < n && fore[col] == f && back[col] == b && (length = JoinableLength(text, col)) > 0)
+            col += length;
+        if (col > start) {
             ExtTextOutA(dc, start * cw, y, 0, nullptr, text + start, (UINT)(col - start), advance);
+        } else {
+            length = IsDBCSLeadByte((BYTE)text[col]) && text[col + 1] != 0 ? 2 : 1;
+            TextOutA(dc, col * cw, y, text + col, length);
+            col += length;
+        }
     }
 }
 
