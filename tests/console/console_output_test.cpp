@@ -244,3 +244,41 @@ TEST_F(ConsoleOutput, PaintErasesTheWholeScreenAndDrawsEveryRow) {
 }
 
 }  // namespace
+
+namespace {
+
+// The screen row as drawn so far, without asking for a pass.
+std::string DrawnRow(HWND hwnd, int row) {
+    std::string shown;
+    for (const HostPiece& p : HostScreenPieces(hwnd))
+        if (p.y == row * 16) shown.replace(std::min(shown.size(), (size_t)p.x / 8), p.bytes.size(), p.bytes);
+    return shown;
+}
+
+TEST_F(ConsoleOutput, PrintSoonAfterAPassIsDrawnByTheNextFrame) {
+    Print("first");  // drawn now: a pass has just ended
+    RtString s = StrFromText(" second");
+    ConPrint(s);     // too soon for another pass: put off, not lost
+    bool shown = false;
+    for (int i = 0; i < 2000 && !shown; i++) {
+        shown = DrawnRow(hwnd, 0) == "first second";
+        if (!shown) Sleep(1);
+    }
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(ConsoleOutput, BurstOfPrintsCostsFewPassesAndLeavesTheScreenRight) {
+    HostSetClientSize(hwnd, 640, 80);  // rows 0 to 4: nearly every print scrolls
+    const uint32_t before = ConDrawPassCount();
+    const int prints = 10000;
+    for (int i = 0; i < prints; i++) {
+        std::string text = "item " + std::to_string(i) + std::string((size_t)(i % 7), '.') + "\r\n";
+        ConPrint(StrFromText(text.c_str()));
+    }
+    ConsoleFlush();
+    EXPECT_LT(ConDrawPassCount() - before, (uint32_t)prints / 10);
+    for (int r = 0; r < 5; r++) EXPECT_EQ(DrawnRow(hwnd, r), ConsoleGridRow(r)) << "row " << r;
+    EXPECT_EQ(ConsoleGridRow(3), "item 9999...");
+}
+
+}  // namespace
