@@ -291,6 +291,20 @@ console_checks() {
     if wait_file_equals "$dir/probe_out.txt" 5 "$exp.long"; then pass "a 300-byte paste is cut to the 255 bytes a line holds"
     else fail "long paste" "last answer has $(tail -c +1 "$dir/probe_out.txt" | tail -1 | wc -c) bytes"; fi
 
+    # Typing while another thread floods the console with lines: the keys
+    # are taken and echoed between drawing passes, and the line arrives whole.
+    touch "$dir/probe_noise"
+    type_text n1
+    key Return
+    sleep 0.5
+    inspect --caret on 5000 >/dev/null
+    type_text 'typed during the flood'
+    key Return
+    printf 'more=n1\r\nmore=typed during the flood\r\n' | cat "$exp.long" - >"$exp.flood"
+    if wait_file_equals "$dir/probe_out.txt" 10 "$exp.flood"; then pass "typing while the console is flooded with lines reaches the program"
+    else fail "typing during a flood" "probe_out.txt ends with: $(tail -2 "$dir/probe_out.txt" | tr '\r\n' '  ')"; fi
+    touch "$dir/probe_quiet"
+
     # Closing the window while a line is requested ends the process with 0.
     inspect --caret on
     helper prompt_close
@@ -357,6 +371,35 @@ app_checks() {
     helper prompt_close
     if wait_exit "$pid" 10 && [ "$EXIT_RC" = 0 ]; then pass "application: exit code 0 after the window is closed"
     else fail "application close" "exit code $EXIT_RC"; fi
+
+    # A few thousand items: once the run is over, the window shows the last
+    # rows exactly as the reference draws them.
+    local n=3000
+    awk -v n=$n -v in_file="$dir/few.txt" -v exp_file="$dir/few-expected.txt" 'BEGIN {
+        for (i = 1; i <= n; i++) { printf "word%d more words\r\n", i > in_file; printf "[word%d]\r\n", i > exp_file } }'
+    LIMIT=120 start_program "$dir" "$APP"
+    pid=$RUN_PID
+    if [ -n "$(window_id)" ]; then
+        answer few.txt few-out.txt '[' ']'
+        if wait_file_equals "$dir/few-out.txt" 60 "$dir/few-expected.txt"; then
+            inspect
+            local h shown
+            read -r _ h <<<"$(field client)"
+            shown=$((h / CELL_H - 1))  # full rows above the cursor's empty row
+            local few=()
+            for ((i = n - shown + 2; i <= n; i++)); do few+=("[word$i]"); done
+            few+=(osimai)
+            if screen_matches app-few 5 "${few[@]}"; then pass "application: $n items, the screen at the end is pixel-exact"
+            else fail "application, $n items" "$DIFF pixels differ from the reference drawing (see $OUT/app-few-diff.png)"; fi
+        else
+            fail "application, $n items" "few-out.txt differs from the expected output"
+        fi
+        helper prompt_close
+        wait_exit "$pid" 10
+    else
+        wait_exit "$pid" 1
+        fail "application, $n items" "no window appeared"
+    fi
 
     # Closing in the middle of a long input file.
     local total=500000

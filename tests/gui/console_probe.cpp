@@ -8,6 +8,9 @@
 //      (at most 60 s): keys typed now must be dropped, no caret shown
 //   3. " two ? "   two strings              -> "two=<first>|<second>\r\n"
 //   4. " more ? "  one string, again and again -> "more=<answer>\r\n"
+//      Once the file probe_noise exists, a second thread prints numbered
+//      lines as fast as it can, a burst at a time, until probe_quiet exists:
+//      typing must go on working while the console is flooded.
 // The process ends only when the window is closed (the console thread ends
 // it with exit code 0).
 #include <cstdio>
@@ -38,6 +41,22 @@ static void AskOne(RtString* target, const char* prompt) {
     ValueList.ValueType[0] = TypeString;
     ValueList.ValueAddress[1] = nullptr;
     ConInput(StrFromText(prompt));
+}
+
+static bool Exists(const char* name) {
+    FILE* f = fopen(name, "rb");
+    if (f) fclose(f);
+    return f != nullptr;
+}
+
+static DWORD WINAPI Noise(LPVOID) {
+    for (int i = 0; !Exists("probe_quiet"); i++) {
+        char line[32];
+        snprintf(line, sizeof line, "noise %d\r\n", i);
+        ConPrint(StrFromText(line));
+        if (i % 200 == 199) Sleep(1);
+    }
+    return 0;
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -74,7 +93,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ConInput(StrFromText(" two ? "));
     Record("two", Probe.First, Probe.Second);
 
+    bool noisy = false;
     for (;;) {
+        if (!noisy && Exists("probe_noise")) {
+            noisy = true;
+            CreateThread(nullptr, 0, Noise, nullptr, 0, nullptr);
+        }
         AskOne(&Probe.More, " more ? ");
         Record("more", Probe.More, nullptr);
     }
