@@ -151,6 +151,9 @@ for ((run = 1; run <= RUNS; run++)); do
         verdict=$(check_lines "$OUT/out.txt")
         [ "${verdict%% *}" = ok ] || why+="output: $verdict; "
         lines=${verdict#ok }
+        # A last line without its CR LF: the close came in the middle of it.
+        [ -s "$OUT/out.txt" ] && [ "$(tail -c 2 "$OUT/out.txt" | od -An -c | tr -d ' ')" != '\r\n' ] &&
+            lines+=" (the last one cut short)"
         case $moment in
             question) seen="during the questions ($answered answered)" ;;
             osimai) seen="after osimai"; [ "$lines" = $SHORT ] || why+="only $lines of $SHORT lines; " ;;
