@@ -1,7 +1,9 @@
 // The line-framing utility: asks for an input file, an output file and the
 // texts to put before and after each item, then writes every item of the
 // input file, cut before its first blank and framed by the two texts, to the
-// output file and to the console.
+// output file and to the console. A file that cannot be opened, read or
+// written is told in the console with the system's reason, and the process
+// then ends with exit code 1 when the window is closed (0 otherwise).
 #pragma once
 #include "platform.h"
 #include "rt_core.h"
@@ -15,6 +17,7 @@ struct LineWrapState {
     RtString LineText;  // the item; after the search, the part before its first blank
     int32_t TextLen;    // length of the item as read
     double CharPos;     // 1-based byte position under test
+    bool Writing;       // the output file is open and no write to it has failed
 };
 extern LineWrapState LineWrap;
 

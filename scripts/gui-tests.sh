@@ -443,6 +443,92 @@ app_checks() {
     fi
 }
 
+# ------------------------------------ the application: files that fail
+# Each failed file is told in one console line with the system's reason in
+# its own words (sys_message asks the system for the same text); the output
+# is left alone when the input cannot be opened; the questions, the items and
+# osimai stay; closing the window then ends the process with exit code 1.
+
+APP_FAIL_DIR=""
+
+# The system's text for an error code, in UTF-8.
+app_fail_reason() { helper sys_message "$1" | iconv -f CP932 -t UTF-8; }
+
+# Runs the utility in APP_FAIL_DIR with the four answers, compares the whole
+# screen with the rows, closes the window and checks exit code 1. Appends
+# what went wrong to WHY.
+app_fail_run() {  # name input output mae ato rows...
+    local name=$1 pid
+    LIMIT=120 start_program "$APP_FAIL_DIR" "$APP"
+    pid=$RUN_PID
+    if [ -z "$(window_id)" ]; then
+        wait_exit "$pid" 1
+        WHY+="no window appeared; "
+        return
+    fi
+    answer "$2" "$3" "$4" "$5"
+    shift 5
+    screen_matches "app-fail-$name" 10 "$@" ||
+        WHY+="screen: $DIFF pixels differ (see $OUT/app-fail-$name-diff.png); "
+    helper prompt_close
+    wait_exit "$pid" 10
+    [ "$EXIT_RC" = 1 ] || WHY+="exit code $EXIT_RC, not 1; "
+}
+
+app_failure_checks() {
+    APP_FAIL_DIR="$OUT/app-fail"
+    local dir=$APP_FAIL_DIR line
+    rm -rf "$dir"; mkdir -p "$dir/folder"
+    cp "$ROOT/examples/sample.txt" "$dir/sample.txt"
+    local items=()
+    while IFS= read -r line; do items+=("$line"); done < <(iconv -f CP932 -t UTF-8 "$ROOT/examples/sample-expected.txt" | tr -d '\r')
+
+    # A mistyped input name: the existing output keeps its content.
+    WHY=""
+    printf 'precious\r\n' >"$dir/out.txt"
+    app_fail_run missing-input missing.txt out.txt '<' '>' \
+        ' Input file name ? missing.txt' ' Output file name ? out.txt' \
+        "入力「missing.txt」を開けません（出力ファイルはそのまま）: $(app_fail_reason 2)" \
+        ' mae ? <' ' ato ? >' osimai
+    [ "$(cat "$dir/out.txt")" = $'precious\r' ] || WHY+="out.txt now holds '$(od -c "$dir/out.txt" | head -2)'; "
+    [ -e "$dir/missing.txt" ] && WHY+="missing.txt was made; "
+    if [ -z "$WHY" ]; then pass "application: a missing input is told, the existing output keeps its content, exit code 1"
+    else fail "application, missing input" "$WHY"; fi
+
+    # An output that is a folder: the items still go to the screen.
+    WHY=""
+    app_fail_run folder-output sample.txt folder '<' '>' \
+        ' Input file name ? sample.txt' ' Output file name ? folder' \
+        "出力「folder」を作れません: $(app_fail_reason 5)" \
+        ' mae ? <' ' ato ? >' "${items[@]}" osimai
+    [ -d "$dir/folder" ] && [ -z "$(ls -A "$dir/folder")" ] || WHY+="the folder changed; "
+    cmp -s "$dir/sample.txt" "$ROOT/examples/sample.txt" || WHY+="the input changed; "
+    if [ -z "$WHY" ]; then pass "application: an output that is a folder is told, the items still shown, exit code 1"
+    else fail "application, folder as output" "$WHY"; fi
+
+    # The same name for both: the second, unshared open is refused.
+    WHY=""
+    printf 'one two\r\nthree\r\n' >"$dir/same.txt"
+    app_fail_run same-name same.txt same.txt '[' ']' \
+        ' Input file name ? same.txt' ' Output file name ? same.txt' \
+        "出力「same.txt」を作れません: $(app_fail_reason 32)" \
+        ' mae ? [' ' ato ? ]' '[one]' '[three]' osimai
+    [ "$(od -An -c "$dir/same.txt" | tr -s ' ')" = "$(printf 'one two\r\nthree\r\n' | od -An -c | tr -s ' ')" ] ||
+        WHY+="same.txt changed; "
+    if [ -z "$WHY" ]; then pass "application: the same name for input and output is told (sharing violation), the input intact, exit code 1"
+    else fail "application, same name" "$WHY"; fi
+
+    # A full disk (/dev/full, which Wine reaches from a folder on drive Z:):
+    # told once, at the first write.
+    WHY=""
+    app_fail_run full-disk sample.txt /dev/full '<' '>' \
+        ' Input file name ? sample.txt' ' Output file name ? /dev/full' \
+        ' mae ? <' ' ato ? >' "${items[0]}" "出力「/dev/full」に書けません: $(app_fail_reason 112)" \
+        "${items[@]:1}" osimai
+    if [ -z "$WHY" ]; then pass "application: a full disk is told once at the first write, exit code 1"
+    else fail "application, full disk" "$WHY"; fi
+}
+
 # --------------------------------------------------------------------- run
 
 machinery
@@ -453,6 +539,8 @@ else
 fi
 if [ -f "$APP" ]; then
     app_checks
+    if [ -f "$HELPERS/sys_message.exe" ]; then app_failure_checks
+    else fail "application failures" "sys_message.exe is not built"; fi
 else
     note "application not built ($APP): its checks are skipped"
 fi

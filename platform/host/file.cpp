@@ -4,8 +4,11 @@
 // open descriptions inside one process, as share mode 0 does on Windows.
 #include "platform.h"
 
+#include <atomic>
+#include <cerrno>
 #include <fcntl.h>
 #include <mutex>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,6 +36,9 @@ struct FileHandles {
     }
 } handles;
 
+// While not 0, every ReadFile fails with this code (HostFailFileReads).
+std::atomic<DWORD> failing_reads{0};
+
 // The open file behind a handle, or nullptr. Caller holds the mutex.
 HostFile* Lookup(HANDLE handle) {
     intptr_t i = (intptr_t)handle - kHandleBase;
@@ -40,12 +46,31 @@ HostFile* Lookup(HANDLE handle) {
     return &handles.files[i];
 }
 
+// Windows tells a missing file (2) from a missing or non-folder part of its
+// path (3); POSIX says ENOENT for both.
+DWORD OpenError(const char* name, int error) {
+    if (error != ENOENT) return HostErrorFromErrno(error);
+    std::string folder(name);
+    size_t slash = folder.find_last_of('/');
+    if (slash == std::string::npos) return ERROR_FILE_NOT_FOUND;
+    folder.erase(slash == 0 ? 1 : slash);
+    struct stat st;
+    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
+                                                                  : ERROR_PATH_NOT_FOUND;
+}
+
+HANDLE Fail(DWORD code) {
+    SetLastError(code);
+    return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES*,
                           DWORD disposition, DWORD, HANDLE) {
     HostCountCall(HostCallCreateFileA);
-    if (!name || !*name || share != 0) return INVALID_HANDLE_VALUE;
+    if (!name || !*name) return Fail(ERROR_PATH_NOT_FOUND);
+    if (share != 0) return Fail(ERROR_INVALID_PARAMETER);
     bool r = access & GENERIC_READ, w = access & GENERIC_WRITE;
     int flags = O_CLOEXEC | (r && w ? O_RDWR : w ? O_WRONLY : O_RDONLY);
     bool truncate = false;
@@ -55,16 +80,22 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRI
     case OPEN_EXISTING: break;
     case OPEN_ALWAYS: flags |= O_CREAT; break;
     case TRUNCATE_EXISTING: truncate = true; break;
-    default: return INVALID_HANDLE_VALUE;
+    default: return Fail(ERROR_INVALID_PARAMETER);
     }
     int fd = open(name, flags, 0666);
-    if (fd < 0) return INVALID_HANDLE_VALUE;
+    if (fd < 0) return Fail(OpenError(name, errno));
     struct stat st;
     // The lock comes before any truncation, so a refused open changes nothing.
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-        (truncate && ftruncate(fd, 0) != 0)) {
+    // A folder cannot be opened as a file; a device (/dev/full for a full
+    // disk) opens but has nothing to truncate.
+    DWORD error = ERROR_SUCCESS;
+    if (fstat(fd, &st) != 0) error = HostErrorFromErrno(errno);
+    else if (S_ISDIR(st.st_mode)) error = ERROR_ACCESS_DENIED;
+    else if (flock(fd, LOCK_EX | LOCK_NB) != 0) error = HostErrorFromErrno(errno);
+    else if (truncate && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) error = HostErrorFromErrno(errno);
+    if (error != ERROR_SUCCESS) {
         close(fd);
-        return INVALID_HANDLE_VALUE;
+        return Fail(error);
     }
     std::lock_guard<std::mutex> lock(handles.mutex);
     for (int i = 0; i < kMaxFiles; i++) {
@@ -74,14 +105,17 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRI
         }
     }
     close(fd);
-    return INVALID_HANDLE_VALUE;
+    return Fail(ERROR_TOO_MANY_OPEN_FILES);
 }
 
 BOOL WINAPI CloseHandle(HANDLE handle) {
     HostCountCall(HostCallCloseHandle);
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
-    if (!f) return FALSE;
+    if (!f) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
     close(f->fd);  // releases the lock with the last descriptor
     f->fd = -1;
     return TRUE;
@@ -91,7 +125,10 @@ DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, D
     HostCountCall(HostCallSetFilePointer);
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
-    if (!f || method > FILE_END) return INVALID_SET_FILE_POINTER;
+    if (!f || method > FILE_END) {
+        SetLastError(f ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return INVALID_SET_FILE_POINTER;
+    }
     // Without a high part the distance is a signed 32-bit value.
     int64_t move = distance_high ? (int64_t)(((uint64_t)(uint32_t)*distance_high << 32) |
                                              (uint32_t)distance)
@@ -111,7 +148,10 @@ DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high) {
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
     struct stat st;
-    if (!f || fstat(f->fd, &st) != 0) return INVALID_FILE_SIZE;
+    if (!f || fstat(f->fd, &st) != 0) {
+        SetLastError(f ? HostErrorFromErrno(errno) : ERROR_INVALID_HANDLE);
+        return INVALID_FILE_SIZE;
+    }
     if (size_high) *size_high = (DWORD)((uint64_t)st.st_size >> 32);
     return (DWORD)st.st_size;
 }
@@ -122,9 +162,19 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytes, LPDWORD read_cou
     if (read_count) *read_count = 0;
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
-    if (!f || !f->can_read) return FALSE;
+    if (!f || !f->can_read) {
+        SetLastError(f ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (DWORD code = failing_reads.load()) {
+        SetLastError(code);
+        return FALSE;
+    }
     ssize_t n = read(f->fd, buffer, bytes);
-    if (n < 0) return FALSE;
+    if (n < 0) {
+        SetLastError(HostErrorFromErrno(errno));
+        return FALSE;
+    }
     if (read_count) *read_count = (DWORD)n;
     return TRUE;
 }
@@ -135,9 +185,17 @@ BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytes, LPDWORD writte
     if (written) *written = 0;
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
-    if (!f || !f->can_write) return FALSE;
+    if (!f || !f->can_write) {
+        SetLastError(f ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
     ssize_t n = bytes ? write(f->fd, buffer, bytes) : 0;
-    if (n < 0) return FALSE;
+    if (n < 0) {
+        SetLastError(HostErrorFromErrno(errno));
+        return FALSE;
+    }
     if (written) *written = (DWORD)n;
     return TRUE;
 }
+
+void HostFailFileReads(DWORD code) { failing_reads.store(code); }

@@ -2,7 +2,8 @@
 // GetFileSize, ReadFile and WriteFile over POSIX files, with what the
 // runtime relies on: the access rights and creation dispositions, unshared
 // opens (a second open of an open file fails, from this process or another),
-// 32-bit positions, and all-ones answers on a handle that is not open.
+// 32-bit positions, all-ones answers on a handle that is not open, and the
+// Windows error code of each failure through SetLastError.
 #pragma once
 #include "host_kernel.h"
 
@@ -36,3 +37,8 @@ DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high);
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytes, LPDWORD read, OVERLAPPED* ov);
 BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytes, LPDWORD written,
                       OVERLAPPED* ov);
+
+// ---- Test hook (host build only) ----
+// Makes every following ReadFile on an open readable file fail with code
+// (a read error of the disk); 0 disarms.
+void HostFailFileReads(DWORD code);

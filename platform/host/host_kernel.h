@@ -1,7 +1,9 @@
 // Host stand-in: basic Windows types and the kernel services of the runtime
 // core (heap, critical section, debugger output, text helpers, threads,
-// process end). Functions named Host... are hooks for tests only.
+// process end, the last error and its text). Functions named Host... are
+// hooks for tests only.
 #pragma once
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -93,6 +95,36 @@ void WINAPI ExitProcess(UINT code);
 DWORD WINAPI GetCurrentThreadId();
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 int WINAPI MessageBoxA(void* owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// The calling thread's last error, and its text. The stand-in's file
+// operations set the Windows code that matches the POSIX failure. Messages
+// come FROM_SYSTEM only, in fixed English, each ending in CR LF as the real
+// ones do; an unknown code gives 0.
+#define ERROR_SUCCESS 0
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
+#define ERROR_TOO_MANY_OPEN_FILES 4
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_INVALID_HANDLE 6
+#define ERROR_NOT_ENOUGH_MEMORY 8
+#define ERROR_WRITE_PROTECT 19
+#define ERROR_GEN_FAILURE 31
+#define ERROR_SHARING_VIOLATION 32
+#define ERROR_FILE_EXISTS 80
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_DISK_FULL 112
+#define ERROR_FILENAME_EXCED_RANGE 206
+#define ERROR_INSUFFICIENT_BUFFER 122
+#define ERROR_MR_MID_NOT_FOUND 317
+#define ERROR_IO_DEVICE 1117
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200u
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000u
+DWORD WINAPI GetLastError();
+void WINAPI SetLastError(DWORD code);
+DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD id, DWORD language, LPSTR buffer,
+                            DWORD size, va_list* arguments);
+// The Windows code for a POSIX errno value (stand-in internal).
+DWORD HostErrorFromErrno(int error);
 
 // ---- Test hooks (host build only) ----
 

@@ -92,6 +92,6 @@ DWORD WINAPI ConsoleThreadMain(LPVOID) {
     }
 
     ReleaseGrid();
-    ExitProcess(0);
+    ExitProcess(RtExitCode());  // 0, or what the program set (rt_core.h)
     return 0;
 }

@@ -2,6 +2,7 @@
 // list through which input statements store into variables, and the
 // numeric text conversion.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "platform.h"
@@ -29,6 +30,17 @@ void* RtHeapAlloc(uint32_t bytes, bool zero);
 void* RtHeapReAlloc(void* block, uint32_t bytes);
 [[noreturn]] void RtFatal(const char* message);
 #define RT_EXIT_OUT_OF_MEMORY 3
+
+// The exit code for the end of the process by closing the console window
+// (exit_code.cpp). Code is written by the program thread (RtSetExitCode) and
+// read by the console window thread when the window has been closed
+// (RtExitCode); a lone word, so relaxed atomic access is all it needs.
+struct ProcessExitState {
+    std::atomic<uint32_t> Code;
+};
+extern ProcessExitState ProcessExit;
+void RtSetExitCode(uint32_t code);
+uint32_t RtExitCode();
 
 RtString StrAlloc(int32_t n);
 void StrFree(RtString s);

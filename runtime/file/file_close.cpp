@@ -11,6 +11,7 @@ static void CloseSlot(HANDLE* slot) {
 }
 
 void FileClose(int32_t number) {
+    FileErrorClear(number);
     if (number == 0) {
         for (HANDLE& slot : FileTable.Handles) CloseSlot(&slot);
         return;

@@ -11,7 +11,10 @@ enum ReadResult { kFailed, kNone, kByte };
 // One one-byte read. kNone is the end of the file.
 ReadResult ReadByte(HANDLE h, unsigned char* cell) {
     DWORD got = 0;
-    if (!ReadFile(h, cell, 1, &got, nullptr)) return kFailed;
+    if (!ReadFile(h, cell, 1, &got, nullptr)) {
+        FileErrorNoteHandle(h, GetLastError());
+        return kFailed;
+    }
     return got == 1 ? kByte : kNone;
 }
 

@@ -15,8 +15,10 @@ void FileOpen(RtString name, int32_t mode, int32_t number) {
         bool known = mode >= 0 && mode <= 3;
         // Share mode 0: nobody else may open the file while it is open here,
         // and the open fails if somebody already holds it.
+        FileErrorClear(number);
         HANDLE h = CreateFileA(name, known ? kAccess[mode] : 0, 0, nullptr,
                                known ? kDisposition[mode] : 0, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) FileErrorNote(number, GetLastError());
         // Stored as it comes, failure included: the failed mark makes later
         // reads find the end and writes write nothing. A file still open
         // under this number is not closed; it stays open until the process ends.

@@ -1,5 +1,5 @@
-// Numbered files: the file table, open, close, end-of-file, the item reader
-// and the writer. Every operation works directly on the system's handle and
+// Numbered files: the file table, open, close, end-of-file, the item reader,
+// the writer and the error record. Every operation works directly on the system's handle and
 // its file position; the runtime keeps no buffer of its own.
 //
 // File numbers run from 1 to 256. A number outside that range (and 0 for
@@ -35,3 +35,20 @@ void FileClose(int32_t number);                              // 0: every file
 int32_t FileEof(int32_t number);                             // -1 at or past the end
 void FileInput(int32_t number);   // fills the variables of the value list
 void FilePrint(int32_t number, RtString text);  // consumes text
+
+// The error record (file_error.cpp): per file number the first system error
+// (GetLastError value) of an open, a read or a write since the number was
+// last opened or closed. Program thread only.
+struct FileErrorState {
+    DWORD Code[256];  // slot i: file number i + 1; 0: no error
+};
+extern FileErrorState FileErrors;
+
+DWORD FileError(int32_t number);  // 0: every operation went well
+// For the file operations: FileOpen and FileClose clear a number (0: every
+// number); a failure is noted with its code, and only the first one is kept.
+void FileErrorClear(int32_t number);
+void FileErrorNote(int32_t number, DWORD code);
+// The same for the number whose slot holds the open handle h, for code that
+// only holds the handle; an empty slot or a failed open's mark notes nothing.
+void FileErrorNoteHandle(HANDLE h, DWORD code);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -161,38 +162,119 @@ TEST(AppAnswers, AnswerWithACommaIsRefusedAndAskedAgain) {
     EXPECT_EQ(r.exitCode, 0);
 }
 
-TEST(AppFiles, MissingInputLeavesAnEmptyOutput) {
-    std::string dir = TestTempDir("app-missing");
-    std::string in = dir + "absent.txt", out = dir + "out.txt";
-    RunResult r = RunProgram({in, out, "[", "]"}, in, out);
-    ASSERT_TRUE(r.finished);
-    EXPECT_TRUE(r.outputExists);
-    EXPECT_EQ(r.output, "");
-    ASSERT_EQ(r.grid.size(), 6u);
-    EXPECT_EQ(r.grid[4], "osimai");
+// The console's line about a failed file (Shift-JIS): 入力「name」を開けません
+// （出力ファイルはそのまま）: , 出力「name」を作れません: , 出力「name」に書けません: ,
+// 入力「name」を読めません: , each followed by the stand-in's text for the code.
+std::string InputNotOpened(const std::string& name, const std::string& reason) {
+    return "\x93\xfc\x97\xcd\x81\x75" + name +
+           "\x81\x76\x82\xf0\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1\x81\x69\x8f\x6f\x97\xcd\x83\x74\x83\x40"
+           "\x83\x43\x83\x8b\x82\xcd\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x81\x6a: " + reason;
+}
+std::string OutputNotCreated(const std::string& name, const std::string& reason) {
+    return "\x8f\x6f\x97\xcd\x81\x75" + name + "\x81\x76\x82\xf0\x8d\xec\x82\xea\x82\xdc\x82\xb9\x82\xf1: " + reason;
+}
+std::string OutputNotWritten(const std::string& name, const std::string& reason) {
+    return "\x8f\x6f\x97\xcd\x81\x75" + name + "\x81\x76\x82\xc9\x8f\x91\x82\xaf\x82\xdc\x82\xb9\x82\xf1: " + reason;
+}
+std::string InputNotRead(const std::string& name, const std::string& reason) {
+    return "\x93\xfc\x97\xcd\x81\x75" + name + "\x81\x76\x82\xf0\x93\xc7\x82\xdf\x82\xdc\x82\xb9\x82\xf1: " + reason;
+}
+const char kNotFound[] = "The system cannot find the file specified.";
+const char kNoPath[] = "The system cannot find the path specified.";
+
+// A failed file: one line naming it with the system's reason, the four
+// questions and "osimai" as always, the output untouched when the input
+// could not be opened, and exit code 1 once the window is closed.
+struct FailureCase {
+    const char* name;
+    const char* input;      // in.txt before the run; nullptr: none
+    const char* outBefore;  // out.txt before the run; nullptr: none
+    std::string inName, outName;  // answers; {dir} stands for the test folder
+    DWORD readFailure;      // every ReadFile fails with it; 0: none
+    std::vector<std::string> rows;  // from the third row on; {in}, {out}: the answers
+    const char* outAfter;   // out.txt after the run; nullptr: does not exist
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
+std::string Fill(std::string text, const std::string& key, const std::string& value) {
+    for (size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
+    return text;
 }
 
-TEST(AppFiles, EmptyInputNameRunsAsAMissingFile) {
-    std::string dir = TestTempDir("app-noname");
-    std::string out = dir + "out.txt";
-    RunResult r = RunProgram({"", out, "", ""}, "", out);
+class Failures : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(Failures, AreToldOnceAndEndWithExitCodeOne) {
+    const FailureCase& c = GetParam();
+    std::string dir = TestTempDir(std::string("app-fail-") + c.name);
+    std::filesystem::create_directory(dir + "sub");
+    if (c.input) WriteFile(dir + "in.txt", c.input);
+    if (c.outBefore) WriteFile(dir + "out.txt", c.outBefore);
+    std::string in = Fill(c.inName, "{dir}", dir), out = Fill(c.outName, "{dir}", dir);
+    HostFailFileReads(c.readFailure);
+    RunResult r = RunProgram({in, out, "[", "]"}, dir + "in.txt", dir + "out.txt");
+    HostFailFileReads(0);
     ASSERT_TRUE(r.finished);
-    EXPECT_TRUE(r.outputExists);
-    EXPECT_EQ(r.output, "");
-    EXPECT_EQ(r.grid[0], " Input file name ? ");
+    EXPECT_EQ(r.exitCode, 1);
+    std::vector<std::string> rows = {" Input file name ? " + in, " Output file name ? " + out};
+    for (const std::string& row : c.rows) rows.push_back(Fill(Fill(row, "{in}", in), "{out}", out));
+    rows.push_back("");
+    EXPECT_EQ(r.grid, rows);
+    // On the screen up to the last visible cell (a double-byte character
+    // may stand across the window's edge).
+    size_t shown = r.visibleCols - 1;
+    for (size_t i = 0; i < r.grid.size() && i < r.screen.size(); i++)
+        EXPECT_EQ(r.screen[i].substr(0, shown), r.grid[i].substr(0, shown)) << "row " << i;
+    if (c.input) {
+        EXPECT_EQ(r.inputAfter, c.input) << "the input changed";
+    }
+    if (!c.outAfter) {
+        EXPECT_FALSE(r.outputExists) << "an output file was made";
+    } else {
+        EXPECT_EQ(r.output, c.outAfter);
+    }
 }
 
-TEST(AppFiles, SameNameForInputAndOutputKeepsTheInput) {
-    std::string dir = TestTempDir("app-same");
-    std::string in = dir + "in.txt";
-    WriteFile(in, "one two\r\nthree\r\n");
-    RunResult r = RunProgram({in, in, "[", "]"}, in, in);
-    ASSERT_TRUE(r.finished);
-    EXPECT_EQ(r.inputAfter, "one two\r\nthree\r\n");
-    ASSERT_EQ(r.grid.size(), 8u);
-    EXPECT_EQ(r.grid[4], "[one]");
-    EXPECT_EQ(r.grid[5], "[three]");
-    EXPECT_EQ(r.grid[6], "osimai");
+INSTANTIATE_TEST_SUITE_P(
+    App, Failures,
+    ::testing::Values(
+        FailureCase{"MissingInputKeepsTheOutput", nullptr, "precious\r\n", "{dir}absent.txt", "{dir}out.txt", 0,
+                    {InputNotOpened("{in}", kNotFound), " mae ? [", " ato ? ]", "osimai"}, "precious\r\n"},
+        FailureCase{"MissingInputMakesNoOutput", nullptr, nullptr, "{dir}absent.txt", "{dir}out.txt", 0,
+                    {InputNotOpened("{in}", kNotFound), " mae ? [", " ato ? ]", "osimai"}, nullptr},
+        FailureCase{"EmptyInputName", nullptr, "precious\r\n", "", "{dir}out.txt", 0,
+                    {InputNotOpened("", kNoPath), " mae ? [", " ato ? ]", "osimai"}, "precious\r\n"},
+        FailureCase{"OutputIsAFolder", "a b\r\nc\r\n", nullptr, "{dir}in.txt", "{dir}sub", 0,
+                    {OutputNotCreated("{out}", "Access is denied."), " mae ? [", " ato ? ]", "[a]", "[c]", "osimai"},
+                    nullptr},
+        FailureCase{"OutputInAMissingFolder", "a\r\n", nullptr, "{dir}in.txt", "{dir}nowhere/out.txt", 0,
+                    {OutputNotCreated("{out}", kNoPath), " mae ? [", " ato ? ]", "[a]", "osimai"}, nullptr},
+        FailureCase{"SameNameForInputAndOutput", "one two\r\nthree\r\n", nullptr, "{dir}in.txt", "{dir}in.txt", 0,
+                    {OutputNotCreated("{out}", "The process cannot access the file because it is being used by "
+                                               "another process."),
+                     " mae ? [", " ato ? ]", "[one]", "[three]", "osimai"},
+                    nullptr},
+        // Told at the first failed write only, however many items follow.
+        FailureCase{"FullDisk", "a\r\nb\r\nc\r\n", nullptr, "{dir}in.txt", "/dev/full", 0,
+                    {" mae ? [", " ato ? ]", "[a]", OutputNotWritten("{out}", "There is not enough space on the disk."),
+                     "[b]", "[c]", "osimai"},
+                    nullptr},
+        FailureCase{"FailedRead", "a\r\nb\r\n", "old", "{dir}in.txt", "{dir}out.txt", ERROR_IO_DEVICE,
+                    {" mae ? [", " ato ? ]",
+                     InputNotRead("{in}", "The request could not be performed because of an I/O device error."),
+                     "osimai"},
+                    ""}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+TEST(AppLifetime, ClosingTheWindowAfterAFailureEndsWithOne) {
+    std::string dir = TestTempDir("app-fail-close");
+    StartProgram();
+    {
+        ConsoleTypist typist({dir + "absent.txt", dir + "out.txt"});
+        typist.join();
+    }
+    ASSERT_TRUE(ConsoleWaitForRequest());  // " mae ? "
+    EXPECT_EQ(ConsoleClose(), 1);
 }
 
 TEST(AppLifetime, ClosingTheWindowDuringAQuestionEndsWithZero) {

@@ -14,7 +14,8 @@ inline void ForgetEarlierRun() {
         StringRegistry.Entries = nullptr;
         StringRegistry.Count = 0;
     }
-    FileClose(0);
+    FileClose(0);  // clears the error record with the files
+    RtSetExitCode(0);
     // A new process starts with zeroed globals; the program itself sets
     // these two before its window exists, which typing must not overtake.
     ConSetLineLength(-1);
