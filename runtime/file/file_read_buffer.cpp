@@ -22,9 +22,9 @@ FileReadResult FillBuffer(FileReadSlot* slot, HANDLE h) {
     unsigned char* into = &slot->Byte;
     DWORD want = 1;
     if (slot->ReadAhead) {
-        if (!slot->Block) slot->Block = (unsigned char*)RtHeapAlloc(kFileReadBlock, false);
+        if (!slot->Block) slot->Block = (unsigned char*)RtHeapAlloc(slot->BlockBytes, false);
         into = slot->Block;
-        want = kFileReadBlock;
+        want = slot->BlockBytes;
     }
     slot->Next = slot->End = 0;
     DWORD got = 0;
@@ -46,6 +46,7 @@ void FileReadReset(int32_t number, bool read_ahead) {
     if (slot.Block) HeapFree(RtHeap, 0, slot.Block);
     slot = FileReadSlot{};
     slot.ReadAhead = read_ahead;
+    slot.BlockBytes = FileRead.BlockBytes ? FileRead.BlockBytes : kFileReadBlock;
 }
 
 void FileReadResetAll() {

@@ -10,7 +10,8 @@ constexpr uint32_t kFileReadBlock = 64 * 1024;
 
 // The reader's side of one file number. Program thread only.
 struct FileReadSlot {
-    unsigned char* Block;  // kFileReadBlock heap bytes, taken at the first read
+    unsigned char* Block;  // BlockBytes heap bytes, taken at the first read
+    uint32_t BlockBytes;   // the block's size, fixed at the open
     uint32_t Next;         // index of the first byte not yet consumed
     uint32_t End;          // bytes the block holds
     bool ReadAhead;        // opened for input only: unread bytes stay between statements
@@ -23,6 +24,9 @@ struct FileReadState {
     FileReadSlot Slots[256];
     char* Item;             // heap block of ItemCapacity bytes, or nullptr
     uint32_t ItemCapacity;
+    // The block size for files opened from now on; 0 means kFileReadBlock.
+    // Tests make it small to put block boundaries everywhere in a short file.
+    uint32_t BlockBytes;
 };
 extern FileReadState FileRead;
 
