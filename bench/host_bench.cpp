@@ -3,7 +3,10 @@
 // process with its console window, the four questions answered by typing
 // into the window, and the time from the last answer's Enter until the
 // output file is complete. Prints items per second and, from the stand-in's
-// call counters, the file and drawing operations per item.
+// call counters, the file and drawing operations per item and the drawing
+// passes per second (a pass takes one DC: one GetDC or one BeginPaint).
+// Then awk does the same transform on the same file, timed, and the ratio
+// of the two times is printed.
 //
 //   host_bench [--dir DIR] [SIZE...]     sizes default to 1000 10000 100000
 //
@@ -95,7 +98,30 @@ struct Result {
     std::string why;
     double seconds = 0;
     HostCallCounts counts{};
+    double awk_seconds = -1;  // below 0: awk failed or gave other bytes
 };
+
+// The utility's transform in awk: leading blanks and tabs dropped, the part
+// before the first blank framed by mae and ato. (The generated items hold
+// no comma or quote, so a line is an item.)
+const char* const kAwkProgram =
+    "BEGIN { RS = \"\\r?\\n\"; ORS = \"\\r\\n\" }\n"
+    "{ sub(/^[ \\t]+/, \"\"); p = index($0, \" \"); if (p) $0 = substr($0, 1, p - 1);\n"
+    "  print mae $0 ato }\n";
+
+double TimeAwk(const std::string& dir, const std::string& in, const std::string& expected) {
+    const std::string program = dir + "/transform.awk", out = dir + "/awk-out.txt";
+    std::ofstream(program, std::ios::binary) << kAwkProgram;
+    const std::string command = std::string("awk -v 'mae=") + kMae + "' -v 'ato=" + kAto + "' -f '" +
+                                program + "' '" + in + "' > '" + out + "'";
+    const auto start = Clock::now();
+    int rc = std::system(command.c_str());
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    bool same = rc == 0 && ReadAll(out) == expected;
+    remove(program.c_str());
+    remove(out.c_str());
+    return same ? seconds : -1;
+}
 
 Result RunOnce(const std::string& dir, long items) {
     Result r;
@@ -143,12 +169,73 @@ Result RunOnce(const std::string& dir, long items) {
     else if (code != 0) r.why = "exit code " + std::to_string(code);
     else if (ReadAll(out) != expected) r.why = "the output file differs from the expected bytes";
     else r.ok = true;
+    if (r.ok) r.awk_seconds = TimeAwk(dir, in, expected);
     remove(in.c_str());
     remove(out.c_str());
     return r;
 }
 
 bool IsFileCall(int k) { return k <= HostCallGetFileSize; }
+
+// The program's item loop without its console, on this thread: FileEof,
+// FileInput, the cut before the first blank, the three writes. What the
+// file side costs once drawing is out of the way.
+Result RunFileSide(const std::string& dir, long items) {
+    Result r;
+    const std::string in = dir + "/file-in.txt", out = dir + "/file-out.txt";
+    std::string expected;
+    if (!WriteInput(in, items, &expected)) {
+        r.why = "cannot write " + in;
+        return r;
+    }
+    ForgetEarlierRun();
+    RtStartup();
+    RtString line = StrAlloc(0), mae = StrFromText(kMae), ato = StrFromText(kAto);
+    HostCallCountsReset();
+    const auto start = Clock::now();
+    FileOpen(StrFromText(in.c_str()), FileModeRead, 1);
+    FileOpen(StrFromText(out.c_str()), FileModeWrite, 2);
+    while (!FileEof(1)) {
+        ValueList.ValueAddress[0] = &line;
+        ValueList.ValueType[0] = TypeString;
+        ValueList.ValueAddress[1] = nullptr;
+        ValueList.StoreCount = 0;
+        FileInput(1);
+        if (ValueList.StoreCount == 0) continue;
+        if (const char* blank = (const char*)memchr(line, ' ', (size_t)StrLength(line)))
+            StrAssign(&line, StrLeft(StrCopy(line), (int32_t)(blank - line)));
+        FilePrint(2, StrCopy(mae));
+        FilePrint(2, StrCopy(line));
+        FilePrint(2, StrConcat(StrCopy(ato), StrFromText("\r\n")));
+    }
+    FileClose(0);
+    r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    r.counts = HostGetCallCounts();
+    StrFree(line);
+    StrFree(mae);
+    StrFree(ato);
+    if (ReadAll(out) != expected) r.why = "the output file differs from the expected bytes";
+    else r.ok = true;
+    if (r.ok) r.awk_seconds = TimeAwk(dir, in, expected);
+    remove(in.c_str());
+    remove(out.c_str());
+    return r;
+}
+
+void PrintRow(const char* what, long items, const Result& r) {
+    if (!r.ok) {
+        printf("%-7s %9ld FAILED: %s\n", what, items, r.why.c_str());
+        return;
+    }
+    double file = 0, draw = 0;
+    for (int k = 0; k < HostCallKinds; k++) (IsFileCall(k) ? file : draw) += (double)r.counts.Calls[k];
+    double passes = (double)(r.counts.Calls[HostCallGetDC] + r.counts.Calls[HostCallBeginPaint]);
+    printf("%-7s %9ld %10.3f %12.0f %10.2f %10.2f %10.1f", what, items, r.seconds, items / r.seconds,
+           file / items, draw / items, passes / r.seconds);
+    if (r.awk_seconds >= 0) printf(" %10.3f %8.1f\n", r.awk_seconds, r.seconds / r.awk_seconds);
+    else printf(" %10s %8s\n", "failed", "-");
+    fflush(stdout);
+}
 
 }  // namespace
 
@@ -177,24 +264,22 @@ int main(int argc, char** argv) {
     }
     printf("host stand-in, item \"%s\", mae \"%s\", ato \"%s\"\n",
            InputLine(123).substr(0, InputLine(123).size() - 2).c_str(), kMae, kAto);
-    printf("%9s %10s %12s %12s %12s\n", "items", "seconds", "items/s", "file/item", "draw/item");
+    printf("\"program\": the whole utility with its window; \"file\": its item loop alone, no console\n");
+    printf("%-7s %9s %10s %12s %10s %10s %10s %10s %8s\n", "run", "items", "seconds", "items/s",
+           "file/item", "draw/item", "passes/s", "awk s", "ratio");
     std::vector<Result> results;
     int failures = 0;
     for (long items : sizes) {
         Result r = RunOnce(dir, items);
         results.push_back(r);
-        if (!r.ok) {
-            printf("%9ld FAILED: %s\n", items, r.why.c_str());
-            failures++;
-            continue;
-        }
-        double file = 0, draw = 0;
-        for (int k = 0; k < HostCallKinds; k++) (IsFileCall(k) ? file : draw) += (double)r.counts.Calls[k];
-        printf("%9ld %10.3f %12.0f %12.2f %12.2f\n", items, r.seconds, items / r.seconds, file / items, draw / items);
-        fflush(stdout);
+        failures += !r.ok;
+        PrintRow("program", items, r);
+        Result f = RunFileSide(dir, items);
+        failures += !f.ok;
+        PrintRow("file", items, f);
     }
 
-    printf("\ncalls per item, from the last answer's Enter to the complete output file\n");
+    printf("\ncalls per item of the whole utility, from the last answer's Enter to the complete output file\n");
     printf("%-22s", "operation");
     for (long items : sizes) printf(" %10ld", items);
     printf("\n");

@@ -19,7 +19,7 @@ struct Reader {
 // Reads blanks and tabs up to the first other byte, which is given back.
 // Returns false when the file ends (or fails) first.
 bool SkipBlanks(Reader& in) {
-    unsigned char c;
+    unsigned char c = 0;
     for (;;) {
         if (in.Next(&c) != FileReadByte) return false;
         if (!IsBlank(c)) {
@@ -32,7 +32,7 @@ bool SkipBlanks(Reader& in) {
 // After a blank or tab ended a numeric item: the rest of the blanks, and a
 // comma behind them, belong to the separator.
 void AbsorbSeparator(Reader& in) {
-    unsigned char c;
+    unsigned char c = 0;
     for (;;) {
         if (in.Next(&c) != FileReadByte || c == ',') return;
         if (!IsBlank(c)) {
@@ -63,7 +63,7 @@ struct Item {
 bool GatherItem(Reader& in, Item& item, bool string_target) {
     item.length = 0;
     bool quoted = false;
-    unsigned char c;
+    unsigned char c = 0;
     for (;;) {
         FileReadResult r = in.Next(&c);
         if (r == FileReadFailed || (r == FileReadNone && item.length == 0)) return false;
@@ -71,7 +71,7 @@ bool GatherItem(Reader& in, Item& item, bool string_target) {
         if (c == '"') quoted = !quoted;
         if (c == 0 || c == '\n') break;
         if (c == '\r') {
-            unsigned char next;
+            unsigned char next = 0;
             FileReadResult n = in.Next(&next);
             if (n == FileReadByte && next == '\n') break;  // CR LF: a line end
             // Not a line end: the CR is an ordinary item byte. A CR that is
