@@ -7,10 +7,11 @@
 // the same stores, stand at the same position and agree on FileEof.
 //
 // Input: byte 0 chooses how many variables the value list has (1 to 32);
-// byte 1 the open mode (input only, or read-write with its one-byte block),
-// how often FileEof is asked between statements (1 to 3) and the read-ahead
-// block's size (tiny sizes put block boundaries everywhere); then one type
-// code per variable; the rest is the file.
+// byte 1 the open mode (input only, or in one case of four read-write with
+// its one-byte block), how often FileEof is asked between statements (1 to
+// 3) and the read-ahead block's size (tiny sizes put block boundaries
+// everywhere); then one type code per variable; the rest is the file, kept
+// in memory-backed /dev/shm where there is one.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -134,14 +135,15 @@ bool SameVariables(const Variable* a, const Variable* b, size_t entries, const i
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/file_input_fuzzer-" + std::to_string(getpid());
+    static const std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                    "/file_input_fuzzer-" + std::to_string(getpid());
     static bool started = (RtStartup(), atexit([] { unlink(path.c_str()); }), true);
     (void)started;
 
     size_t entries = size ? data[0] % 33 : 1;
     if (entries == 0) entries = 1;
     uint8_t options = size > 1 ? data[1] : 0;
-    int32_t mode = options & 1 ? FileModeReadWrite : FileModeRead;
+    int32_t mode = (options & 3) == 3 ? FileModeReadWrite : FileModeRead;
     int eof_calls = 1 + (options >> 1) % 3;
     FileRead.BlockBytes = kBlockSizes[(options >> 3) % 8];
     size_t header = 2 + entries;
