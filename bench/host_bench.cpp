@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "host_counts.h"
+#include "item_loop.h"
 #include "linewrap.h"
 #include "program_reset.h"
 #include "rt_console.h"
@@ -180,9 +181,7 @@ Result RunOnce(const std::string& dir, long items) {
 
 bool IsFileCall(int k) { return k <= HostCallGetFileSize; }
 
-// The program's item loop without its console, on this thread: FileEof,
-// FileInput, the cut before the first blank, the three writes. What the
-// file side costs once drawing is out of the way.
+// The program's item loop without its console, on this thread.
 Result RunFileSide(const std::string& dir, long items) {
     Result r;
     const std::string in = dir + "/file-in.txt", out = dir + "/file-out.txt";
@@ -193,30 +192,11 @@ Result RunFileSide(const std::string& dir, long items) {
     }
     ForgetEarlierRun();
     RtStartup();
-    RtString line = StrAlloc(0), mae = StrFromText(kMae), ato = StrFromText(kAto);
     HostCallCountsReset();
     const auto start = Clock::now();
-    FileOpen(StrFromText(in.c_str()), FileModeRead, 1);
-    FileOpen(StrFromText(out.c_str()), FileModeWrite, 2);
-    while (!FileEof(1)) {
-        ValueList.ValueAddress[0] = &line;
-        ValueList.ValueType[0] = TypeString;
-        ValueList.ValueAddress[1] = nullptr;
-        ValueList.StoreCount = 0;
-        FileInput(1);
-        if (ValueList.StoreCount == 0) continue;
-        if (const char* blank = (const char*)memchr(line, ' ', (size_t)StrLength(line)))
-            StrAssign(&line, StrLeft(StrCopy(line), (int32_t)(blank - line)));
-        FilePrint(2, StrCopy(mae));
-        FilePrint(2, StrCopy(line));
-        FilePrint(2, StrConcat(StrCopy(ato), StrFromText("\r\n")));
-    }
-    FileClose(0);
+    RunItemLoop(in.c_str(), out.c_str(), kMae, kAto);
     r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     r.counts = HostGetCallCounts();
-    StrFree(line);
-    StrFree(mae);
-    StrFree(ato);
     if (ReadAll(out) != expected) r.why = "the output file differs from the expected bytes";
     else r.ok = true;
     if (r.ok) r.awk_seconds = TimeAwk(dir, in, expected);

@@ -12,9 +12,11 @@
 #           (--wide-items changes the count)
 #   long    one item of 10 MB without a blank; also the peak memory (VmHWM)
 #           of the Wine process above that of a run on an empty file
+#   file    the file side alone: the item loop without a console on 100000
+#           items (bench/file_bench.cpp), three times in one process
 #
 #   bash bench/run-bench.sh [WIN32_BUILD_DIR] [--sizes "N N ..."] [--cap SECONDS]
-#                           [--only "items wide long"] [--wide-items N]
+#                           [--only "items wide long file"] [--wide-items N]
 #
 # WIN32_BUILD_DIR defaults to build/win32 (configured and built here: only
 # the executable and the two helper programs it needs). Sizes default to
@@ -29,10 +31,10 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="$ROOT/build/win32"
 SIZES="1000 10000 100000 1000000"
 CAP=900
-ONLY="items wide long"
+ONLY="items wide long file"
 WIDE=100000
 usage() {
-    echo "usage: $0 [WIN32_BUILD_DIR] [--sizes \"N N ...\"] [--cap SECONDS] [--only \"items wide long\"] [--wide-items N]" >&2
+    echo "usage: $0 [WIN32_BUILD_DIR] [--sizes \"N N ...\"] [--cap SECONDS] [--only \"items wide long file\"] [--wide-items N]" >&2
     exit 2
 }
 while [ $# -gt 0 ]; do
@@ -59,7 +61,7 @@ wants() { case " $ONLY " in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
 
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
-cmake --build "$BUILD" -j2 --target linewrap prompt_inspect prompt_close >/dev/null || {
+cmake --build "$BUILD" -j2 --target linewrap prompt_inspect prompt_close file_bench >/dev/null || {
     echo "[bench] build failed" >&2
     exit 1
 }
@@ -272,6 +274,15 @@ if wants long; then
     else
         FAILS=$((FAILS + 1))
     fi
+fi
+if wants file; then
+    note "file: the item loop without a console, 100000 items"
+    mkdir -p "$OUT/run-file"
+    if ! (cd "$OUT/run-file" && timeout -k 5 "$CAP" wine "$BUILD/bench/file_bench.exe" 100000) |
+        tr -d '\r' | sed 's/^/[bench] /' | grep .; then
+        note "file: FAILED"; FAILS=$((FAILS + 1))
+    fi
+    rm -rf "$OUT/run-file"
 fi
 note "load after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 [ $FAILS = 0 ]
