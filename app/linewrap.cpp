@@ -1,6 +1,8 @@
 // The line-framing utility's program thread.
 #include "linewrap.h"
 
+#include <cstring>
+
 #include "rt_console.h"
 #include "rt_file.h"
 
@@ -77,18 +79,17 @@ void StartConsole() {
     } while (!ConsoleWindowIsReady());
 }
 
-// Keeps the part of LineText before its first blank. The whole item is
-// searched, however long it is.
+// Keeps the part of LineText before its first blank (0x20). The item is
+// read once, however long it is: CharPos ends on the blank, or one past the
+// item's last byte when there is none.
 void CutAtFirstBlank() {
     LineWrap.TextLen = StrLength(LineWrap.LineText);
-    for (LineWrap.CharPos = 1; LineWrap.CharPos <= LineWrap.TextLen; LineWrap.CharPos++) {
-        RtString byte = StrMid(StrCopy(LineWrap.LineText), (int32_t)LineWrap.CharPos, 1);
-        if (StrCompare(byte, StrFromText(" ")) == CSTR_EQUAL) {
-            StrAssign(&LineWrap.LineText,
-                      StrLeft(StrCopy(LineWrap.LineText), (int32_t)LineWrap.CharPos - 1));
-            return;
-        }
-    }
+    const void* blank = memchr(LineWrap.LineText, ' ', (size_t)LineWrap.TextLen);
+    LineWrap.CharPos = blank ? (double)((const char*)blank - LineWrap.LineText) + 1
+                             : (double)LineWrap.TextLen + 1;
+    if (blank)
+        StrAssign(&LineWrap.LineText,
+                  StrLeft(StrCopy(LineWrap.LineText), (int32_t)LineWrap.CharPos - 1));
 }
 
 // The item in LineText, cut and framed, to the console and, while writing

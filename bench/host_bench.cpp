@@ -3,9 +3,15 @@
 // process with its console window, the four questions answered by typing
 // into the window, and the time from the last answer's Enter until the
 // output file is complete. Prints items per second and, from the stand-in's
-// call counters, the file and drawing operations per item.
+// call counters, the file and drawing operations per item and the drawing
+// passes per second (a pass takes one DC: one GetDC or one BeginPaint).
+// Then awk does the same transform on the same file, timed, and the ratio
+// of the two times is printed.
 //
-//   host_bench [--dir DIR] [SIZE...]     sizes default to 1000 10000 100000
+//   host_bench [--dir DIR] [--file-only] [SIZE...]     sizes default to 1000 10000 100000
+//
+// --file-only runs only the item loop without the console (for a profile
+// of the file side).
 //
 // Build it without sanitizers and with optimisation (bench/host-bench.sh
 // does); a sanitizer build measures the sanitizer.
@@ -23,6 +29,7 @@
 #include <vector>
 
 #include "host_counts.h"
+#include "item_loop.h"
 #include "linewrap.h"
 #include "program_reset.h"
 #include "rt_console.h"
@@ -95,7 +102,30 @@ struct Result {
     std::string why;
     double seconds = 0;
     HostCallCounts counts{};
+    double awk_seconds = -1;  // below 0: awk failed or gave other bytes
 };
+
+// The utility's transform in awk: leading blanks and tabs dropped, the part
+// before the first blank framed by mae and ato. (The generated items hold
+// no comma or quote, so a line is an item.)
+const char* const kAwkProgram =
+    "BEGIN { RS = \"\\r?\\n\"; ORS = \"\\r\\n\" }\n"
+    "{ sub(/^[ \\t]+/, \"\"); p = index($0, \" \"); if (p) $0 = substr($0, 1, p - 1);\n"
+    "  print mae $0 ato }\n";
+
+double TimeAwk(const std::string& dir, const std::string& in, const std::string& expected) {
+    const std::string program = dir + "/transform.awk", out = dir + "/awk-out.txt";
+    std::ofstream(program, std::ios::binary) << kAwkProgram;
+    const std::string command = std::string("awk -v 'mae=") + kMae + "' -v 'ato=" + kAto + "' -f '" +
+                                program + "' '" + in + "' > '" + out + "'";
+    const auto start = Clock::now();
+    int rc = std::system(command.c_str());
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    bool same = rc == 0 && ReadAll(out) == expected;
+    remove(program.c_str());
+    remove(out.c_str());
+    return same ? seconds : -1;
+}
 
 Result RunOnce(const std::string& dir, long items) {
     Result r;
@@ -143,6 +173,7 @@ Result RunOnce(const std::string& dir, long items) {
     else if (code != 0) r.why = "exit code " + std::to_string(code);
     else if (ReadAll(out) != expected) r.why = "the output file differs from the expected bytes";
     else r.ok = true;
+    if (r.ok) r.awk_seconds = TimeAwk(dir, in, expected);
     remove(in.c_str());
     remove(out.c_str());
     return r;
@@ -150,18 +181,60 @@ Result RunOnce(const std::string& dir, long items) {
 
 bool IsFileCall(int k) { return k <= HostCallGetFileSize; }
 
+// The program's item loop without its console, on this thread.
+Result RunFileSide(const std::string& dir, long items) {
+    Result r;
+    const std::string in = dir + "/file-in.txt", out = dir + "/file-out.txt";
+    std::string expected;
+    if (!WriteInput(in, items, &expected)) {
+        r.why = "cannot write " + in;
+        return r;
+    }
+    ForgetEarlierRun();
+    RtStartup();
+    HostCallCountsReset();
+    const auto start = Clock::now();
+    RunItemLoop(in.c_str(), out.c_str(), kMae, kAto);
+    r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    r.counts = HostGetCallCounts();
+    if (ReadAll(out) != expected) r.why = "the output file differs from the expected bytes";
+    else r.ok = true;
+    if (r.ok) r.awk_seconds = TimeAwk(dir, in, expected);
+    remove(in.c_str());
+    remove(out.c_str());
+    return r;
+}
+
+void PrintRow(const char* what, long items, const Result& r) {
+    if (!r.ok) {
+        printf("%-7s %9ld FAILED: %s\n", what, items, r.why.c_str());
+        return;
+    }
+    double file = 0, draw = 0;
+    for (int k = 0; k < HostCallKinds; k++) (IsFileCall(k) ? file : draw) += (double)r.counts.Calls[k];
+    double passes = (double)(r.counts.Calls[HostCallGetDC] + r.counts.Calls[HostCallBeginPaint]);
+    printf("%-7s %9ld %10.3f %12.0f %10.2f %10.2f %10.1f", what, items, r.seconds, items / r.seconds,
+           file / items, draw / items, passes / r.seconds);
+    if (r.awk_seconds >= 0) printf(" %10.3f %8.1f\n", r.awk_seconds, r.seconds / r.awk_seconds);
+    else printf(" %10s %8s\n", "failed", "-");
+    fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string dir;
     std::vector<long> sizes;
+    bool file_only = false;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--dir") == 0 && i + 1 < argc) {
             dir = argv[++i];
+        } else if (strcmp(argv[i], "--file-only") == 0) {
+            file_only = true;
         } else if (atol(argv[i]) > 0) {
             sizes.push_back(atol(argv[i]));
         } else {
-            fprintf(stderr, "usage: host_bench [--dir DIR] [SIZE...]\n");
+            fprintf(stderr, "usage: host_bench [--dir DIR] [--file-only] [SIZE...]\n");
             return 2;
         }
     }
@@ -177,34 +250,37 @@ int main(int argc, char** argv) {
     }
     printf("host stand-in, item \"%s\", mae \"%s\", ato \"%s\"\n",
            InputLine(123).substr(0, InputLine(123).size() - 2).c_str(), kMae, kAto);
-    printf("%9s %10s %12s %12s %12s\n", "items", "seconds", "items/s", "file/item", "draw/item");
+    printf("\"program\": the whole utility with its window; \"file\": its item loop alone, no console\n");
+    printf("%-7s %9s %10s %12s %10s %10s %10s %10s %8s\n", "run", "items", "seconds", "items/s",
+           "file/item", "draw/item", "passes/s", "awk s", "ratio");
     std::vector<Result> results;
     int failures = 0;
     for (long items : sizes) {
-        Result r = RunOnce(dir, items);
-        results.push_back(r);
-        if (!r.ok) {
-            printf("%9ld FAILED: %s\n", items, r.why.c_str());
-            failures++;
-            continue;
+        Result r;
+        if (!file_only) {
+            r = RunOnce(dir, items);
+            failures += !r.ok;
+            PrintRow("program", items, r);
         }
-        double file = 0, draw = 0;
-        for (int k = 0; k < HostCallKinds; k++) (IsFileCall(k) ? file : draw) += (double)r.counts.Calls[k];
-        printf("%9ld %10.3f %12.0f %12.2f %12.2f\n", items, r.seconds, items / r.seconds, file / items, draw / items);
-        fflush(stdout);
+        results.push_back(r);
+        Result f = RunFileSide(dir, items);
+        failures += !f.ok;
+        PrintRow("file", items, f);
     }
 
-    printf("\ncalls per item, from the last answer's Enter to the complete output file\n");
-    printf("%-22s", "operation");
-    for (long items : sizes) printf(" %10ld", items);
-    printf("\n");
-    for (int k = 0; k < HostCallKinds; k++) {
-        printf("%-22s", HostCallName((HostCountedCall)k));
-        for (size_t i = 0; i < sizes.size(); i++) {
-            if (results[i].ok) printf(" %10.3f", (double)results[i].counts.Calls[k] / sizes[i]);
-            else printf(" %10s", "-");
-        }
+    if (!file_only) {
+        printf("\ncalls per item of the whole utility, from the last answer's Enter to the complete output file\n");
+        printf("%-22s", "operation");
+        for (long items : sizes) printf(" %10ld", items);
         printf("\n");
+        for (int k = 0; k < HostCallKinds; k++) {
+            printf("%-22s", HostCallName((HostCountedCall)k));
+            for (size_t i = 0; i < sizes.size(); i++) {
+                if (results[i].ok) printf(" %10.3f", (double)results[i].counts.Calls[k] / sizes[i]);
+                else printf(" %10s", "-");
+            }
+            printf("\n");
+        }
     }
     if (ownDir) rmdir(dir.c_str());
     return failures ? 1 : 0;

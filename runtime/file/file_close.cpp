@@ -1,5 +1,5 @@
 // FileClose: one number, or 0 for every file.
-#include "rt_file.h"
+#include "file_read_buffer.h"
 
 static void CloseSlot(HANDLE* slot) {
     // A failed open's mark is closed like a handle: the close does nothing on
@@ -14,7 +14,11 @@ void FileClose(int32_t number) {
     FileErrorClear(number);
     if (number == 0) {
         for (HANDLE& slot : FileTable.Handles) CloseSlot(&slot);
+        FileReadResetAll();
         return;
     }
-    if (HANDLE* slot = FileSlot(number)) CloseSlot(slot);
+    if (HANDLE* slot = FileSlot(number)) {
+        CloseSlot(slot);
+        FileReadReset(number, false);
+    }
 }

@@ -1,35 +1,29 @@
-// FileInput: the item reader. It works byte by byte on the system's file
-// position, with no read-ahead: a byte read only to look at it is given back
-// by moving the position one byte back, so that after every statement the
-// position lies exactly behind the last consumed byte (FileEof relies on it).
-#include "rt_file.h"
+// FileInput: the item reader. It reads byte by byte through the reader's
+// block (file_read_buffer.cpp); a byte read only to look at it is given
+// back, so that after every statement the reader's position lies exactly
+// behind the last consumed byte (FileEof relies on it).
+#include "file_read_buffer.h"
 
 namespace {
 
-enum ReadResult { kFailed, kNone, kByte };
-
-// One one-byte read. kNone is the end of the file.
-ReadResult ReadByte(HANDLE h, unsigned char* cell) {
-    DWORD got = 0;
-    if (!ReadFile(h, cell, 1, &got, nullptr)) {
-        FileErrorNoteHandle(h, GetLastError());
-        return kFailed;
-    }
-    return got == 1 ? kByte : kNone;
-}
-
-void GiveBack(HANDLE h) { SetFilePointer(h, -1, nullptr, FILE_CURRENT); }
-
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
+
+// One number's reader during one statement.
+struct Reader {
+    FileReadSlot* slot;
+    HANDLE h;
+    FileReadResult Next(unsigned char* c) { return FileReadNext(slot, h, c); }
+    void GiveBack() { FileReadGiveBack(slot); }
+};
 
 // Reads blanks and tabs up to the first other byte, which is given back.
 // Returns false when the file ends (or fails) first.
-bool SkipBlanks(HANDLE h) {
-    unsigned char c;
+bool SkipBlanks(Reader& in) {
+    unsigned char c = 0;
     for (;;) {
-        if (ReadByte(h, &c) != kByte) return false;
+        if (in.Next(&c) != FileReadByte) return false;
         if (!IsBlank(c)) {
-            GiveBack(h);
+            in.GiveBack();
             return true;
         }
     }
@@ -37,56 +31,68 @@ bool SkipBlanks(HANDLE h) {
 
 // After a blank or tab ended a numeric item: the rest of the blanks, and a
 // comma behind them, belong to the separator.
-void AbsorbSeparator(HANDLE h) {
-    unsigned char c;
+void AbsorbSeparator(Reader& in) {
+    unsigned char c = 0;
     for (;;) {
-        if (ReadByte(h, &c) != kByte || c == ',') return;
+        if (in.Next(&c) != FileReadByte || c == ',') return;
         if (!IsBlank(c)) {
-            GiveBack(h);
+            in.GiveBack();
             return;
         }
     }
 }
 
-// Gathers one item into buffer (capacity bytes before its terminator) and
-// NUL-terminates it. Returns false when nothing could be read at all: the
-// file ended or the read failed where the item's first byte should be.
-bool GatherItem(HANDLE h, char* buffer, int32_t capacity, bool string_target) {
-    int32_t j = 0;
-    bool quoted = false;
-    unsigned char c;
-    for (;;) {
-        ReadResult r = ReadByte(h, &c);
-        if (r == kFailed || (r == kNone && j == 0)) return false;
-        if (r == kNone) break;  // the file ends inside the item
-        if (j == capacity) {
-            // The file has grown since the buffer was sized (an unshared open
-            // makes that impossible on the real system): end the item here
-            // rather than write past the buffer.
-            GiveBack(h);
-            break;
+// The item gathered so far, in the reader's item buffer.
+struct Item {
+    char* bytes = nullptr;
+    uint32_t capacity = 0;
+    uint32_t length = 0;
+    void Add(unsigned char c) {
+        // One byte more than the item is kept free for its terminator.
+        if (length + 2 > capacity) {
+            bytes = FileReadItemBuffer(length + 2);
+            capacity = FileRead.ItemCapacity;
         }
+        bytes[length++] = (char)c;
+    }
+};
+
+// Gathers one item and NUL-terminates it. Returns false when nothing could
+// be read at all: the file ended or the read failed where the item's first
+// byte should be.
+bool GatherItem(Reader& in, Item& item, bool string_target) {
+    item.length = 0;
+    bool quoted = false;
+    unsigned char c = 0;
+    for (;;) {
+        FileReadResult r = in.Next(&c);
+        if (r == FileReadFailed || (r == FileReadNone && item.length == 0)) return false;
+        if (r == FileReadNone) break;  // the file ends inside the item
         if (c == '"') quoted = !quoted;
         if (c == 0 || c == '\n') break;
         if (c == '\r') {
-            unsigned char next;
-            ReadResult n = ReadByte(h, &next);
-            if (n == kByte && next == '\n') break;  // CR LF: a line end
+            unsigned char next = 0;
+            FileReadResult n = in.Next(&next);
+            if (n == FileReadByte && next == '\n') break;  // CR LF: a line end
             // Not a line end: the CR is an ordinary item byte. A CR that is
             // the file's last byte stays in the item as its last byte.
-            if (n == kByte) GiveBack(h);
-            buffer[j++] = (char)c;
-            if (n != kByte) break;
+            if (n == FileReadByte) in.GiveBack();
+            item.Add(c);
+            if (n != FileReadByte) break;
             continue;
         }
         if (!quoted && c == ',') break;
         if (!quoted && !string_target && IsBlank(c)) {
-            AbsorbSeparator(h);
+            AbsorbSeparator(in);
             break;
         }
-        buffer[j++] = (char)c;
+        item.Add(c);
     }
-    buffer[j] = 0;
+    if (item.length + 1 > item.capacity) {
+        item.bytes = FileReadItemBuffer(item.length + 1);
+        item.capacity = FileRead.ItemCapacity;
+    }
+    item.bytes[item.length] = 0;
     return true;
 }
 
@@ -95,23 +101,16 @@ bool GatherItem(HANDLE h, char* buffer, int32_t capacity, bool string_target) {
 void FileInput(int32_t number) {
     HANDLE* slot = FileSlot(number);
     if (!slot) return;
-    HANDLE h = *slot;
-    // Only the low 32 bits of the length are asked for: files of 2 GiB or
-    // more lie outside the design, and so does a length no string can hold.
-    // A failed query (a number without an open file) allocates nothing.
-    DWORD size = GetFileSize(h, nullptr);
-    if (size == INVALID_FILE_SIZE || size > (DWORD)(INT32_MAX - 5)) return;
-    // An item is never longer than the file, so one buffer of the file's
-    // length holds any item; an item that runs to the very end puts its NUL
-    // into the string's own terminator.
-    RtString item = StrNew((int32_t)size);
+    Reader in{&FileRead.Slots[number - 1], *slot};
+    Item item;
     for (int32_t k = 0; k < 32; k++) {
-        if (!SkipBlanks(h)) break;
-        if (!GatherItem(h, item, (int32_t)size, ValueList.ValueType[k] == TypeString)) break;
-        StoreItem(k, item);
+        if (!SkipBlanks(in)) break;
+        if (!GatherItem(in, item, ValueList.ValueType[k] == TypeString)) break;
+        StoreItem(k, item.bytes);
         // The end test comes after the store, so entry 0 is never tested;
         // a list without terminator ends at its last entry.
         if (k + 1 < 32 && !ValueList.ValueAddress[k + 1]) break;
     }
-    StrFree(item);
+    FileReadStatementEnd(in.slot, in.h);
+    FileReadItemDone();
 }

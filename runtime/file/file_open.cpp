@@ -1,5 +1,5 @@
 // FileOpen and the file table itself.
-#include "rt_file.h"
+#include "file_read_buffer.h"
 
 FileTableState FileTable;  // zero at start: no file under any number
 
@@ -23,6 +23,8 @@ void FileOpen(RtString name, int32_t mode, int32_t number) {
         // reads find the end and writes write nothing. A file still open
         // under this number is not closed; it stays open until the process ends.
         *slot = h;
+        // Whatever was read ahead under this number belonged to the old file.
+        FileReadReset(number, mode == FileModeRead && h != INVALID_HANDLE_VALUE);
         if (mode == FileModeAppend) SetFilePointer(h, 0, nullptr, FILE_END);
     }
     StrFree(name);

@@ -1,6 +1,7 @@
 // Numbered files: the file table, open, close, end-of-file, the item reader,
-// the writer and the error record. Every operation works directly on the system's handle and
-// its file position; the runtime keeps no buffer of its own.
+// the writer and the error record. Writes go to the system at once; a file
+// opened for input only is read ahead in blocks (file_read_buffer.cpp),
+// every other file is read at the system's file position.
 //
 // File numbers run from 1 to 256. A number outside that range (and 0 for
 // anything but FileClose) is treated as a number with no file: nothing

@@ -125,6 +125,8 @@ TEST_P(Items, OutputAndConsoleShowTheFramedItems) {
 }
 
 const std::string kLong = std::string(70000, 'x');
+// Items of megabytes cross many of the reader's blocks.
+const std::string kMegabytes = std::string(3 << 20, 'm');
 
 INSTANTIATE_TEST_SUITE_P(
     App, Items,
@@ -145,7 +147,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"LongItemBlankNearItsEnd", kLong + " tail\r\nz\r\n", "<", ">",
              "<" + kLong + ">\r\n<z>\r\n"},
         Case{"LongItemOf40000WithoutBlank", std::string(40000, 'y') + "\r\n", "", "",
-             std::string(40000, 'y') + "\r\n"}),
+             std::string(40000, 'y') + "\r\n"},
+        Case{"MegabytesCutAtTheBlankBetweenThem", kMegabytes + " " + kMegabytes + "\r\nz\r\n", "<",
+             ">", "<" + kMegabytes + ">\r\n<z>\r\n"},
+        Case{"MegabytesWithoutBlank", "a b\r\n" + kMegabytes + "x", "", "",
+             "a\r\n" + kMegabytes + "x\r\n"}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 TEST(AppAnswers, AnswerWithACommaIsRefusedAndAskedAgain) {

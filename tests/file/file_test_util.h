@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "file_read_buffer.h"
 #include "rt_file.h"
 #include "test_support.h"
 
@@ -23,9 +24,12 @@ inline void Print(int32_t number, const std::string& bytes) {
     memcpy(s, bytes.data(), bytes.size());
     FilePrint(number, s);
 }
-// The system position of a file number's handle.
+// The reader's position of a file number: the system position of its
+// handle, less the bytes read ahead and not yet consumed (none for files
+// that are not opened for input only).
 inline DWORD Position(int32_t number) {
-    return SetFilePointer(FileTable.Handles[number - 1], 0, nullptr, FILE_CURRENT);
+    return SetFilePointer(FileTable.Handles[number - 1], 0, nullptr, FILE_CURRENT) -
+           FileReadUnread(number);
 }
 // Starts the runtime, closes every file after each test and checks that the
 // test left no string behind.

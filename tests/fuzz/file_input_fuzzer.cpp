@@ -1,16 +1,24 @@
-// Fuzzes the item reader with arbitrary files. The first input byte chooses
-// how many variables the value list has, the next ones their type codes; the
-// rest is written to a file that is read to its end with FileEof/FileInput.
-// Beyond what AddressSanitizer catches, it checks that every statement moves
-// the position forward and never past the end, that string items fit the
-// file and hold no NUL, and that no string is left behind.
+// Differential fuzzing of the item reader. The same file is read by the
+// runtime (FileEof/FileInput through its read-ahead block) and by a plain
+// byte-at-a-time reader kept here, which works on the file's bytes in memory
+// the way the reader worked before it read ahead: one byte at a time, a byte
+// looked at and not taken given back. After every statement both must have
+// stored the same items into the same targets (string and numeric), counted
+// the same stores, stand at the same position and agree on FileEof.
+//
+// Input: byte 0 chooses how many variables the value list has (1 to 32);
+// byte 1 the open mode (input only, or in one case of four read-write with
+// its one-byte block), how often FileEof is asked between statements (1 to
+// 3) and the read-ahead block's size (tiny sizes put block boundaries
+// everywhere); then one type code per variable; the rest is the file, kept
+// in memory-backed /dev/shm where there is one.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
 
-#include "rt_file.h"
+#include "file_read_buffer.h"
 
 namespace {
 
@@ -28,9 +36,10 @@ void Check(bool ok, const char* what) {
     }
 }
 
-// Type codes to choose from: every stored type and one that stores nothing.
+// Type codes to choose from: every stored type and two that store nothing.
 const int32_t kCodes[] = {TypeString, TypeInt8, TypeInt16, TypeInt32,
                           TypeSingle, TypeDouble, 7, 0};
+const uint32_t kBlockSizes[] = {1, 3, 7, 16, 61, 256, 4096, 0};
 
 // One variable of any type; strings start empty.
 union Variable {
@@ -38,61 +47,158 @@ union Variable {
     double number;
 };
 
-}  // namespace
+// The plain reader: the file in memory and a position in it.
+struct PlainReader {
+    const uint8_t* bytes;
+    size_t size;
+    size_t pos = 0;
+    bool Next(unsigned char* c) {
+        if (pos >= size) return false;
+        *c = bytes[pos++];
+        return true;
+    }
+    void GiveBack() { pos--; }
+    int32_t Eof() const { return pos >= size ? -1 : 0; }
+};
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/file_input_fuzzer-" + std::to_string(getpid());
-    static bool started = (RtStartup(), atexit([] { unlink(path.c_str()); }), true);
-    (void)started;
+bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
 
-    size_t entries = size ? data[0] % 33 : 1;  // up to a full list of 32
-    if (entries == 0) entries = 1;
-    size_t header = size ? 1 + entries : 0;
-    if (header > size) header = size;
-    int32_t types[32];
-    for (size_t k = 0; k < entries; k++)
-        types[k] = 1 + k < header ? kCodes[data[1 + k] % 8] : TypeString;
+// One item; false when the file ends where the item's first byte should be.
+bool PlainItem(PlainReader& in, std::string* item, bool string_target) {
+    unsigned char c;
+    for (;;) {  // blanks and tabs before the item
+        if (!in.Next(&c)) return false;
+        if (!IsBlank(c)) break;
+    }
+    in.GiveBack();
+    item->clear();
+    bool quoted = false;
+    while (in.Next(&c)) {
+        if (c == '"') quoted = !quoted;
+        if (c == 0 || c == '\n') break;
+        if (c == '\r') {
+            unsigned char next;
+            bool more = in.Next(&next);
+            if (more && next == '\n') break;
+            if (more) in.GiveBack();
+            *item += (char)c;
+            if (!more) break;
+            continue;
+        }
+        if (!quoted && c == ',') break;
+        if (!quoted && !string_target && IsBlank(c)) {
+            while (in.Next(&c) && c != ',') {
+                if (!IsBlank(c)) {
+                    in.GiveBack();
+                    break;
+                }
+            }
+            break;
+        }
+        *item += (char)c;
+    }
+    return true;
+}
 
-    FILE* f = fopen(path.c_str(), "wb");
-    Check(f != nullptr, "cannot write the temporary file");
-    fwrite(data + header, 1, size - header, f);
-    fclose(f);
-    DWORD file_size = (DWORD)(size - header);
+// One input statement of the plain reader, stored with the runtime's own
+// StoreItem into the value list as it stands.
+void PlainStatement(PlainReader& in) {
+    std::string item;
+    for (int32_t k = 0; k < 32; k++) {
+        if (!PlainItem(in, &item, ValueList.ValueType[k] == TypeString)) break;
+        StoreItem(k, item.c_str());
+        if (k + 1 < 32 && !ValueList.ValueAddress[k + 1]) break;
+    }
+}
 
-    int32_t strings_at_start = LiveStrings();
-    Variable vars[32];
+void PointListAt(Variable* vars, size_t entries, const int32_t* types) {
     for (size_t k = 0; k < 32; k++) {
-        if (k < entries && types[k] == TypeString) vars[k].text = StrAlloc(0);
-        else vars[k].number = 0;
         ValueList.ValueAddress[k] = k < entries ? &vars[k] : nullptr;
         ValueList.ValueType[k] = k < entries ? types[k] : 0;
     }
+    ValueList.StoreCount = 0;
+}
 
-    FileOpen(StrFromText(path.c_str()), FileModeRead, 1);
-    Check(FileTable.Handles[0] != INVALID_HANDLE_VALUE, "the open failed");
-    int32_t strings = LiveStrings();
-    DWORD position = 0;
-    size_t statements = 0;
-    while (FileEof(1) == 0) {
-        Check(++statements <= file_size, "more statements than bytes");
-        FileInput(1);
-        DWORD now = SetFilePointer(FileTable.Handles[0], 0, nullptr, FILE_CURRENT);
-        Check(now > position, "a statement did not move the position forward");
-        Check(now <= file_size, "the position went past the end");
-        position = now;
-        Check(LiveStrings() == strings, "a statement left a string behind");
-        for (size_t k = 0; k < entries; k++) {
-            if (types[k] != TypeString) continue;
-            int32_t n = StrLength(vars[k].text);
-            Check(n >= 0 && (DWORD)n <= file_size, "an item longer than the file");
-            Check(memchr(vars[k].text, 0, (size_t)n) == nullptr, "a NUL inside an item");
+bool SameVariables(const Variable* a, const Variable* b, size_t entries, const int32_t* types) {
+    for (size_t k = 0; k < entries; k++) {
+        if (types[k] == TypeString) {
+            int32_t n = StrLength(a[k].text);
+            if (n != StrLength(b[k].text) || memcmp(a[k].text, b[k].text, (size_t)n) != 0)
+                return false;
+        } else if (memcmp(&a[k], &b[k], sizeof a[k]) != 0) {
+            return false;
         }
     }
-    Check(SetFilePointer(FileTable.Handles[0], 0, nullptr, FILE_CURRENT) == file_size,
-          "FileEof ended the loop before the end");
-    FileClose(0);
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                    "/file_input_fuzzer-" + std::to_string(getpid());
+    static bool started = (RtStartup(), atexit([] { unlink(path.c_str()); }), true);
+    (void)started;
+
+    size_t entries = size ? data[0] % 33 : 1;
+    if (entries == 0) entries = 1;
+    uint8_t options = size > 1 ? data[1] : 0;
+    int32_t mode = (options & 3) == 3 ? FileModeReadWrite : FileModeRead;
+    int eof_calls = 1 + (options >> 1) % 3;
+    FileRead.BlockBytes = kBlockSizes[(options >> 3) % 8];
+    size_t header = 2 + entries;
+    if (header > size) header = size;
+    int32_t types[32];
     for (size_t k = 0; k < entries; k++)
-        if (types[k] == TypeString) StrFree(vars[k].text);
+        types[k] = 2 + k < header ? kCodes[data[2 + k] % 8] : TypeString;
+    PlainReader plain{data + header, size - header};
+
+    FILE* f = fopen(path.c_str(), "wb");
+    Check(f != nullptr, "cannot write the temporary file");
+    fwrite(plain.bytes, 1, plain.size, f);
+    fclose(f);
+
+    int32_t strings_at_start = LiveStrings();
+    Variable mine[32], theirs[32];
+    for (size_t k = 0; k < 32; k++) {
+        bool text = k < entries && types[k] == TypeString;
+        if (text) mine[k].text = StrAlloc(0), theirs[k].text = StrAlloc(0);
+        else mine[k].number = theirs[k].number = 0;
+    }
+
+    FileOpen(StrFromText(path.c_str()), mode, 1);
+    Check(FileTable.Handles[0] != INVALID_HANDLE_VALUE, "the open failed");
+    int32_t strings = LiveStrings();
+    // One statement more than the loop of a program makes: past the end,
+    // both must store nothing.
+    for (size_t statements = 0;; statements++) {
+        int32_t eof = 0;
+        for (int i = 0; i < eof_calls; i++) {
+            eof = FileEof(1);
+            Check(eof == plain.Eof(), "FileEof differs from the plain reader");
+        }
+        PointListAt(theirs, entries, types);
+        PlainStatement(plain);
+        int32_t stores = ValueList.StoreCount;
+        PointListAt(mine, entries, types);
+        FileInput(1);
+        Check(ValueList.StoreCount == stores, "a different number of items stored");
+        Check(SameVariables(mine, theirs, entries, types), "different items stored");
+        DWORD system = SetFilePointer(FileTable.Handles[0], 0, nullptr, FILE_CURRENT);
+        Check(system - FileReadUnread(1) == plain.pos, "the reader stands elsewhere");
+        Check(mode == FileModeRead || FileReadUnread(1) == 0,
+              "a read-write file kept bytes read ahead");
+        Check(LiveStrings() == strings, "a statement left a string behind");
+        if (eof != 0) break;
+        Check(statements <= plain.size, "more statements than bytes");
+    }
+    FileClose(0);
+    FileRead.BlockBytes = 0;
+    for (size_t k = 0; k < entries; k++) {
+        if (types[k] != TypeString) continue;
+        StrFree(mine[k].text);
+        StrFree(theirs[k].text);
+    }
     Check(LiveStrings() == strings_at_start, "strings left behind after the run");
     return 0;
 }
