@@ -174,15 +174,13 @@ void CutLine(HWND hWnd, int32_t keep) {
 }
 
 // Backspace: the whole last character leaves the line and the screen, both
-// bytes of a double-byte character, and both of a CR LF (a line break).
+// bytes of a double-byte character, and both of a CR LF that was echoed as a
+// line break (whatever the scan makes of the CR: it may follow a lead byte).
 void EraseLastCharacter(HWND hWnd) {
     int32_t n = ConLineLength();
     if (n == 0) return;
-    const char* line = LineMailbox.LineBuffer;
-    int32_t start = LastCharacterStart(line, n);
-    if (start == n - 1 && line[start] == '\n' && start > 0 && line[start - 1] == '\r' &&
-        LastCharacterStart(line, start) == start - 1)
-        start--;
+    int32_t start = LastCharacterStart(LineMailbox.LineBuffer, n);
+    if (n >= 2 && LineEcho.Steps[n - 2].Break) start = n - 2;
     CutLine(hWnd, start);
 }
 

@@ -2,10 +2,12 @@
 // bytes at row ends, NULs, thousands of rows at once) with the client area
 // changed between them. After every print or resize and the drawing pass
 // that follows it, the grid and the screen must agree (FuzzCheckScreen) and
-// no string may be left behind. The input is a list of operations, each
-// chosen by its first byte:
-//   k % 4 == 0  resize: width and height from the next two bytes (height 0
-//               is a minimised window)
+// no string may be left behind. Every drawing pass draws each visible cell,
+// so the window is kept small (up to 15 rows, 10 at the start) to keep the
+// executions many. The input is a list of operations, each chosen by its
+// first byte:
+//   k % 4 == 0  resize: width (up to 1020 pixels) and height (up to 255)
+//               from the next two bytes; height 0 is a minimised window
 //   k % 4 == 1  long print: a count byte c and a length byte L, then L bytes
 //               printed (c + 1) * 8 times in one text
 //   otherwise   print: a length byte L, then L bytes
@@ -26,7 +28,7 @@ void Print(const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HWND hwnd = FuzzConsoleOpen();
-    FuzzConsoleReset();
+    FuzzConsoleReset(640, 160);
     int32_t strings = FuzzLiveStrings();
     size_t pos = 0;
     auto take = [&](size_t n) {
@@ -39,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         uint8_t k = data[pos++];
         if (k % 4 == 0) {
             std::string wh = take(2);
-            int width = wh.size() > 0 ? (uint8_t)wh[0] * 4 : 640;   // up to the screen's 1024
-            int height = wh.size() > 1 ? (uint8_t)wh[1] * 3 : 400;  // and 768
+            int width = wh.size() > 0 ? (uint8_t)wh[0] * 4 : 640;
+            int height = wh.size() > 1 ? (uint8_t)wh[1] : 160;
             HostSetClientSize(hwnd, width, height);
             InvalidateRect(hwnd, nullptr, FALSE);  // the system repaints a resized window
         } else if (k % 4 == 1) {

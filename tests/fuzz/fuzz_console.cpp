@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int kClientWidth = 640, kClientHeight = 400;  // the stand-in's default
-
 HWND window = nullptr;
 
 }  // namespace
@@ -26,7 +24,7 @@ HWND FuzzConsoleOpen() {
     return window;
 }
 
-void FuzzConsoleReset() {
+void FuzzConsoleReset(int width, int height) {
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
         for (int row = 0; row < ConRows; row++) {
@@ -39,7 +37,7 @@ void FuzzConsoleReset() {
     }
     ConSetLineLength(-1);
     SendMessageA(window, WM_KILLFOCUS, 0, 0);
-    HostSetClientSize(window, kClientWidth, kClientHeight);
+    HostSetClientSize(window, width, height);
     HostScreenClear(window);
     HostDrawLogClear(window);
 }

@@ -12,8 +12,8 @@
 HWND FuzzConsoleOpen();
 
 // Back to a fresh console before each input: empty grid, cursor at the
-// start, no line requested, the default client area, a blank screen.
-void FuzzConsoleReset();
+// start, no line requested, a client area of the given size, a blank screen.
+void FuzzConsoleReset(int width, int height);
 
 // Brings the screen up to date after a print, a keystroke or a change of
 // the client area, as the window thread would. This is the one place that
