@@ -47,14 +47,11 @@ for name in "${NAMES[@]}"; do
     else
         limit=(-max_total_time="${FUZZ_SECONDS:-20}")
     fi
-    # Leak checks stay with LeakSanitizer at exit: the console targets keep
-    # the window's state between inputs, so a per-input check would re-run
-    # nearly every input for nothing.
     # tests/fuzz/options/<name> may hold more flags, such as a shorter
     # -max_len for a target whose inputs cost much each (a later flag wins).
     extra=()
     if [ -f tests/fuzz/options/$name ]; then read -r -a extra <tests/fuzz/options/$name; fi
-    if "$B/fuzz/$name" "${limit[@]}" -max_len=4096 -rss_limit_mb=2048 -detect_leaks=0 -print_final_stats=1 \
+    if "$B/fuzz/$name" "${limit[@]}" -max_len=4096 -rss_limit_mb=2048 -print_final_stats=1 \
            "${extra[@]}" -artifact_prefix="$B/$name-" "$work" >"$B/$name.log" 2>&1; then
         echo "[fuzz] PASS $name: $(grep -E '^#[0-9]+.*DONE' "$B/$name.log" | tail -1)"
     else
