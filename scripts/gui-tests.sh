@@ -527,6 +527,42 @@ app_failure_checks() {
         "${items[@]:1}" osimai
     if [ -z "$WHY" ]; then pass "application: a full disk is told once at the first write, exit code 1"
     else fail "application, full disk" "$WHY"; fi
+
+# ------------------------------------------ whole characters in the editor
+# Backspace after a double-byte character takes both its bytes and both its
+# cells; a paste longer than the line is cut between two characters.
+
+whole_character_checks() {
+    local dir="$OUT/whole" exp="$OUT/whole/expected" why=""
+    rm -rf "$dir"; mkdir -p "$dir"
+    : >"$dir/probe_go"  # the second question follows the first at once
+    LIMIT=90 start_program "$dir" "$HELPERS/console_probe.exe"
+    local pid=$RUN_PID
+    if [ -z "$(window_id)" ]; then
+        wait_exit "$pid" 1
+        fail "whole characters" "no window appeared (exit code $EXIT_RC)"
+        return
+    fi
+    inspect --caret on 10000
+    # The double-byte characters are posted (see keys_post.cpp); the keys pressed.
+    helper keys_post '日本' || why+="keys_post failed; "
+    key BackSpace
+    screen_matches whole-backspace 5 ' name ? 日' ||
+        why+="after Backspace $DIFF pixels differ from ' name ? 日' (see $OUT/whole-backspace-diff.png); "
+    key Return
+    inspect --caret on 10000
+    type_text 'a,b'; key Return
+    # 200 × あ is 400 bytes; the line takes 127 of them (254 bytes), never half of one.
+    inspect --caret on 10000
+    helper clip_put "$(printf 'あ%.0s' $(seq 1 200))" || why+="clip_put failed; "
+    key ctrl+v Return
+    sjis "name=日\r\ntwo=a|b\r\nmore=$(printf 'あ%.0s' $(seq 1 127))\r\n" "$exp"
+    wait_file_equals "$dir/probe_out.txt" 5 "$exp" ||
+        why+="probe_out.txt: $(iconv -f CP932 -t UTF-8 "$dir/probe_out.txt" 2>&1 | tr '\r\n' '  ' | cut -c1-120); "
+    helper prompt_close
+    wait_exit "$pid" 10
+    if [ -z "$why" ]; then pass "whole characters: Backspace takes 日本's last character (pixel-exact), a long paste is cut between characters"
+    else fail "whole characters" "$why"; fi
 }
 
 # --------------------------------------------------------------------- run
@@ -534,6 +570,7 @@ app_failure_checks() {
 machinery
 if [ -f "$HELPERS/console_probe.exe" ]; then
     console_checks
+    whole_character_checks
 else
     fail console "console_probe.exe is not built (is runtime/console missing?)"
 fi

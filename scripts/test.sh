@@ -63,22 +63,15 @@ else fail_phase host-tsan "build failed"; fi
 
 echo "== host, fuzzers"
 if build build/host-fuzz -DRT_FUZZ=ON -DRT_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug; then
-    for f in build/host-fuzz/fuzz/*_fuzzer; do
-        [ -x "$f" ] || continue
-        name=$(basename "$f")
-        # The seeds kept in the repository are copied into the build's working
-        # corpus, which collects what the run finds; the repository's stays as it is.
-        mkdir -p "build/host-fuzz/corpus-$name"
-        seeds="tests/fuzz/corpus/${name%_fuzzer}"
-        [ -d "$seeds" ] && cp -n "$seeds"/* "build/host-fuzz/corpus-$name"/ 2>/dev/null
-        # About 20 s each keeps the phase near two minutes for every fuzzer.
-        if "$f" -max_total_time="${FUZZ_SECONDS:-20}" -max_len=4096 -rss_limit_mb=2048 \
-               "build/host-fuzz/corpus-$name" >"build/host-fuzz/$name.log" 2>&1; then
-            PASSED=$((PASSED + 1)); echo "[fuzz] $name: $(grep -E '^Done|#[0-9]+.*DONE' "build/host-fuzz/$name.log" | tail -1)"
-        else
-            tail -30 "build/host-fuzz/$name.log"; fail_phase fuzz "$name found a fault"
-        fi
-    done
+    # Each target for FUZZ_SECONDS (20) on a working copy of its seed corpus;
+    # `bash scripts/fuzz.sh --long` is the long run.
+    bash scripts/fuzz.sh --no-build >build/host-fuzz.fuzz.log 2>&1
+    rc=$?
+    if [ $rc != 0 ]; then grep -v '^\[fuzz\] PASS' build/host-fuzz.fuzz.log | tail -40; fi
+    grep '^\[fuzz\] PASS' build/host-fuzz.fuzz.log
+    p=$(grep -c '^\[fuzz\] PASS' build/host-fuzz.fuzz.log); f=$(grep -c '^\[fuzz\] FAIL' build/host-fuzz.fuzz.log)
+    PASSED=$((PASSED + p)); FAILED=$((FAILED + f))
+    if [ $rc != 0 ]; then FAILED_PHASES+=(fuzz); [ "$f" = 0 ] && FAILED=$((FAILED + 1)); fi
 else fail_phase fuzz "build failed"; fi
 
 echo "== win32 under Wine"

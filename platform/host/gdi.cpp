@@ -59,13 +59,20 @@ bool Overlaps(const HostPiece& p, int x, int y, int w, int h) {
 }
 
 // Removes the pieces that overlap a rectangle; only rows of pieces that can
-// reach it are looked at.
+// reach it are looked at, and in each only the pieces that can reach it
+// from the left (so drawing a row cell by cell stays linear).
 void ErasePieces(Window* w, int x, int y, int width, int height) {
     auto it = w->pieces.lower_bound({y - w->tallestPiece + 1, INT_MIN});
     auto end = w->pieces.lower_bound({y + height, INT_MIN});
     while (it != end) {
-        if (Overlaps(it->second, x, y, width, height)) it = w->pieces.erase(it);
-        else ++it;
+        int row = it->first.first;
+        it = w->pieces.lower_bound({row, x - w->widestPiece + 1});
+        auto rowEnd = w->pieces.lower_bound({row, x + width});
+        while (it != rowEnd) {
+            if (Overlaps(it->second, x, y, width, height)) it = w->pieces.erase(it);
+            else ++it;
+        }
+        it = w->pieces.lower_bound({row + 1, INT_MIN});
     }
 }
 
@@ -287,6 +294,7 @@ BOOL RecordText(HDC dc, int x, int y, LPCSTR text, int length, const INT* dx) {
         piece.width = right - x;
         w->pieces[{y, x}] = piece;
         w->tallestPiece = std::max(w->tallestPiece, piece.height);
+        w->widestPiece = std::max(w->widestPiece, piece.width);
     }
     return TRUE;
 }

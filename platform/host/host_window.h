@@ -155,6 +155,10 @@ int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size);
 LONG WINAPI GetWindowLongA(HWND hwnd, int index);
 DWORD WINAPI GetClassLongA(HWND hwnd, int index);
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);
+// Takes (PM_REMOVE) the calling thread's next posted message, if any, after
+// running the messages sent to it; never waits and never makes WM_PAINT.
+#define PM_REMOVE 0x0001
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove);
 BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

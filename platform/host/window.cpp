@@ -254,6 +254,25 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND, UINT, UINT) {
     }
 }
 
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT remove) {
+    std::unique_lock<std::mutex> lock(state.mutex);
+    Queue& q = state.queues[std::this_thread::get_id()];
+    while (!q.sent.empty()) {
+        std::shared_ptr<SentMessage> s = q.sent.front();
+        q.sent.pop_front();
+        lock.unlock();
+        LRESULT r = CallProc(s->hwnd, s->message, s->wParam, s->lParam);
+        lock.lock();
+        s->result = r;
+        s->done = true;
+        state.changed.notify_all();
+    }
+    if (q.posted.empty()) return FALSE;
+    *msg = q.posted.front();
+    if (remove & PM_REMOVE) q.posted.pop_front();
+    return TRUE;
+}
+
 UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC) {
     std::lock_guard<std::mutex> lock(state.mutex);
     Window* w = FindWindowLocked(hwnd);

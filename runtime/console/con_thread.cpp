@@ -46,7 +46,7 @@ void ReleaseGrid() {
 
 }  // namespace
 
-DWORD WINAPI ConsoleThreadMain(LPVOID) {
+const char* ConsoleWindowOpen() {
     AllocateGrid();
     ConDrawReset();
     ConsoleBuffer.ForeColor = RGB(255, 255, 255);
@@ -62,7 +62,7 @@ DWORD WINAPI ConsoleThreadMain(LPVOID) {
     font.lfPitchAndFamily = FIXED_PITCH;
     lstrcpyA(font.lfFaceName, kFaceName);
     ConsoleBuffer.FontHandle = CreateFontIndirectA(&font);
-    if (!ConsoleBuffer.FontHandle) SetupFailed("The console font could not be created.");
+    if (!ConsoleBuffer.FontHandle) return "The console font could not be created.";
 
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
@@ -74,14 +74,19 @@ DWORD WINAPI ConsoleThreadMain(LPVOID) {
     wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
     wc.lpszClassName = "PROMPT";
     wc.hIconSm = LoadIconA(nullptr, IDI_WINLOGO);
-    if (!RegisterClassExA(&wc)) SetupFailed("The console window class could not be registered.");
+    if (!RegisterClassExA(&wc)) return "The console window class could not be registered.";
 
     HWND hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, "PROMPT", "BASIC PROMPT", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
-    if (!hwnd) SetupFailed("The console window could not be created.");
+    if (!hwnd) return "The console window could not be created.";
     ConsoleWindow.WindowHandle = hwnd;
     ShowWindow(hwnd, SW_SHOW);
+    return nullptr;
+}
+
+DWORD WINAPI ConsoleThreadMain(LPVOID) {
+    if (const char* failed = ConsoleWindowOpen()) SetupFailed(failed);
 
     MSG msg;
     for (;;) {

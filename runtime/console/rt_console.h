@@ -101,6 +101,11 @@ void ConPrint(RtString text);
 // comma-separated items through the value list; consumes prompt.
 void ConInput(RtString prompt);
 LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The grid, font, class and window, made and shown by the calling thread,
+// which then owns the window. Null when all went well, else what failed.
+// The window thread does this before its message loop; single-threaded
+// drivers (the fuzz targets) call it directly.
+const char* ConsoleWindowOpen();
 // Body of the console window thread; ends the process.
 DWORD WINAPI ConsoleThreadMain(LPVOID parameter);
 

@@ -2,8 +2,10 @@
 // an optional minus and fraction, or "&H"/"&O" integers. The arithmetic is
 // done step by step in doubles in a fixed order, so results are exactly
 // reproducible (and sometimes differ from a library conversion: 1.15 gives
-// 1.1500000000000001). Build with SSE doubles: x87 extended precision would
-// round differently.
+// 1.1500000000000001). A digit 0 adds nothing and is skipped, so that a zero
+// never meets a place value that has grown to infinity (which would give
+// NaN): many leading zeros still read as the number after them. Build with
+// SSE doubles: x87 extended precision would round differently.
 #include "rt_core.h"
 
 static double ParsePrefixed(const char* text) {
@@ -46,13 +48,13 @@ double ValParse(const char* text) {
     while (p[n] >= '0' && p[n] <= '9') ++n;
     double place = 1.0;
     for (int32_t i = n - 1; i >= 0; --i) {
-        result = result + (double)(p[i] - '0') * place;
+        if (p[i] != '0') result = result + (double)(p[i] - '0') * place;
         place = place * 10.0;
     }
     if (p[n] == '.') {
         place = 10.0;
         for (const char* q = p + n + 1; *q >= '0' && *q <= '9'; ++q) {
-            result = result + (double)(*q - '0') / place;
+            if (*q != '0') result = result + (double)(*q - '0') / place;
             place = place * 10.0;
         }
     }

@@ -19,10 +19,14 @@ const EditCase kEditCases[] = {
     {"Typed", "abc", "abc", "> abc", 5},
     {"BackspaceOnEmptyLineKeepsPrompt", "\b\b", "", "> ", 2},
     {"BackspaceRemovesOneByte", "ab\bc", "ac", "> ac", 4},
-    {"TabThenBackspace", "\t\b", "", std::string("> ") + "     ", 7},
+    {"TabThenBackspaceClearsEveryBlank", "\t\b", "", "> ", 2},
+    {"BackspaceOverTabsAfterText", "ab\t\tc\b\b", "ab\t", "> ab    ", 8},
     {"ControlCharactersStoredRaw", "\x01\n\x1b", "\x01\n\x1b", "> \x01\n\x1b", 5},
-    {"DoubleByteNeedsTwoBackspaces", "\x82\xa0\b", "\x82", "> \x82", 3},
-    {"DoubleByteTwoBackspaces", "\x82\xa0\b\b", "", "> ", 2},
+    {"BackspaceRemovesTheWholeDoubleByteCharacter", "\x93\xfa\x96\x7b\b", "\x93\xfa", "> \x93\xfa", 4},
+    // The last 0x81 starts a character of its own although the byte before
+    // it could be a lead byte: only a scan from the line's start tells.
+    {"TrailThatLooksLikeALead", "\x81\x81\x81\b", "\x81\x81", "> \x81\x81", 4},
+    {"TypedNulIsDropped", std::string("a\0b", 3), "ab", "> ab", 4},
 };
 
 TEST_F(LineEditing, EditsAndEchoesTheLine) {
@@ -109,17 +113,53 @@ TEST_F(LineEditing, PasteWithCrLfContinuesOnTheNextRow) {
     EXPECT_EQ(ConsoleGridRow(1), "cd");
     EXPECT_EQ(ConsoleCursorRow(), 1);
     EXPECT_EQ(ConsoleCursorCol(), 2);
-    // Backspace at column 0 with bytes left in the line: the byte goes, the
-    // cursor stays and nothing outside the row is written.
+    // The line break is one character: Backspace takes both bytes and the
+    // cursor back to the end of the row above, and the screen follows.
     ConsoleType("\b\b\b");
-    EXPECT_EQ(Line(), "ab\r");
-    EXPECT_EQ(ConsoleCursorRow(), 1);
-    EXPECT_EQ(ConsoleCursorCol(), 0);
-    EXPECT_EQ(ConsoleGridRow(0), "> ab");
+    EXPECT_EQ(Line(), "ab");
+    EXPECT_EQ(ConsoleCursorRow(), 0);
+    EXPECT_EQ(ConsoleCursorCol(), 4);
     EXPECT_EQ(ConsoleGridRow(1), "");
+    WaitForRepaint();
+    EXPECT_EQ(ConsoleScreenRow(0), "> ab");
+    EXPECT_EQ(ConsoleScreenRow(1), "");
     ConsoleType("\b\b\bz");
     EXPECT_EQ(Line(), "z");
-    EXPECT_EQ(ConsoleGridRow(1), "z");
+    EXPECT_EQ(ConsoleGridRow(0), "> z");
+}
+
+// What the program receives after Enter, and the beeps on the way.
+struct ReceiveCase {
+    const char* name;
+    const char* clipboard;
+    std::string keys;
+    std::string received;
+    int beeps;
+};
+
+const ReceiveCase kReceiveCases[] = {
+    {"LoneLeadAtEnterIsDropped", nullptr, "a\x82\r", "a", 0},
+    {"LeadWithoutRoomGoesWithItsTrail", nullptr, std::string(254, 'k') + "\x82\x40x\r", std::string(254, 'k') + "x", 1},
+    {"PasteCutAtACharacterBoundary", "\x82\xa0\x82\xa2\x82\xa4", std::string(250, 'k') + "\x16\r",
+     std::string(250, 'k') + "\x82\xa0\x82\xa2", 1},
+    {"PasteEndingInALoneLead", "ab\x82", "\x16\r", "ab", 1},
+    {"PasteCompletesATypedLead", "\xa0z", "\x82\x16\r", "\x82\xa0z", 0},
+};
+
+TEST_F(LineEditing, ReceivesWholeCharacters) {
+    for (const ReceiveCase& c : kReceiveCases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        HostSetClientSize(hwnd, 4000, 400);
+        HostSetClipboardText(c.clipboard);
+        Request();
+        ConsoleType(c.keys);
+        EXPECT_EQ(ConLineLength(), -1);
+        EXPECT_EQ(std::string(LineMailbox.LineBuffer), c.received);
+        EXPECT_EQ(HostBeepCount(), c.beeps);
+        EXPECT_EQ(ConsoleGridRow(0), c.received.substr(0, 254));
+    }
 }
 
 TEST_F(LineEditing, PasteIsCutToWhatTheLineHolds) {

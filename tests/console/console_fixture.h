@@ -37,6 +37,11 @@ protected:
         ConSetLineLength(0);
         SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
     }
+    // Waits until a repaint the window asked for is done.
+    void WaitForRepaint() const {
+        for (int i = 0; i < 5000 && HostGetWindowInfo(hwnd).paintPending; i++) Sleep(1);
+        SendMessageA(hwnd, WM_USER, 0, 0);  // returns after the paint has finished
+    }
     std::string Line() const { return std::string(LineMailbox.LineBuffer, (size_t)ConLineLength()); }
     std::vector<HostDrawCall> Calls(HostDrawCall::Kind kind) const {
         std::vector<HostDrawCall> out;

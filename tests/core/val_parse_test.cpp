@@ -78,15 +78,21 @@ TEST(ValParse, PrefixForms) {
 }
 
 TEST(ValParse, LongDigitStrings) {
-    TestRuntimeStart();
-    std::string nines(309, '9');
-    EXPECT_TRUE(std::isinf(ValParse(nines.c_str())));
-    std::string one = "1" + std::string(309, '0');  // 310th digit from the right
-    EXPECT_TRUE(std::isinf(ValParse(one.c_str())));
-    std::string zero = "0" + std::string(309, '0');
-    EXPECT_TRUE(std::isnan(ValParse(zero.c_str())));
-    std::string fraction = "0." + std::string(400, '0') + "1";
-    EXPECT_EQ(ValParse(fraction.c_str()), 0.0);
+    const std::string nines(309, '9');
+    const std::string one = "1" + std::string(309, '0');  // 310th digit from the right
+    const std::string huge = "1" + std::string(400, '0');
+    // A zero adds nothing, also where its place value has grown to infinity.
+    const std::string zeros(310, '0');
+    const std::string leading = zeros + "1";
+    const std::string negative = "-" + leading;
+    const std::string huge_fraction = huge + ".5";
+    const std::string fraction = "0." + std::string(400, '0') + "1";
+    const Case cases[] = {
+        {nines.c_str(), HUGE_VAL},  {one.c_str(), HUGE_VAL},     {huge.c_str(), HUGE_VAL},
+        {zeros.c_str(), 0.0},       {leading.c_str(), 1.0},      {negative.c_str(), -1.0},
+        {huge_fraction.c_str(), HUGE_VAL}, {fraction.c_str(), 0.0},
+    };
+    ExpectExact(cases, sizeof cases / sizeof *cases);
 }
 
 }  // namespace

@@ -42,7 +42,9 @@ TEST_F(ValueListTest, NotANumberAndInfinityGiveTheLowestInt) {
     EXPECT_EQ(RoundToInt32(std::numeric_limits<double>::quiet_NaN()), INT32_MIN);
     EXPECT_EQ(RoundToInt32(INFINITY), INT32_MIN);
     EXPECT_EQ(RoundToInt32(-INFINITY), INT32_MIN);
-    EXPECT_EQ(Store<int32_t>(TypeInt32, ("0" + std::string(309, '0')).c_str()), INT32_MIN);
+    EXPECT_EQ(Store<int32_t>(TypeInt32, ("1" + std::string(400, '0')).c_str()), INT32_MIN);
+    // Leading zeros, however many, are no infinity: the number after them is stored.
+    EXPECT_EQ(Store<int32_t>(TypeInt32, (std::string(310, '0') + "1").c_str()), 1);
 }
 
 TEST_F(ValueListTest, SmallIntegersKeepTheLowBits) {

@@ -1,0 +1,40 @@
+// The console for the fuzz targets: the grid, font, class and window made
+// once per process on the calling thread, without the window thread, so
+// that the window procedure, printing and drawing all run directly on the
+// fuzzing thread and an input costs no thread hand-over.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "rt_console.h"
+
+// Opens the console once (later calls only return the window).
+HWND FuzzConsoleOpen();
+
+// Back to a fresh console before each input: empty grid, cursor at the
+// start, no line requested, a client area of the given size, a blank screen.
+void FuzzConsoleReset(int width, int height);
+
+// Brings the screen up to date after a print, a keystroke or a change of
+// the client area, as the window thread would. This is the one place that
+// knows how drawing is driven.
+void FuzzDrawingPass();
+
+// What the screen shows on text rows 0 to rows-1: drawn pieces placed at
+// their cells, cells not drawn between pieces read as NUL.
+std::vector<std::string> FuzzScreenRows(int32_t rows);
+
+// The grid row's text as the window should show it in a client area of the
+// given width: the cells of the pieces that start inside it.
+std::string FuzzVisibleGridRow(int32_t row, int32_t width);
+
+// The grid and the screen agree: the cursor lies in the grid and, when the
+// client area has a height, on a visible row; every row keeps its NUL; every
+// visible screen row shows its grid row.
+void FuzzCheckScreen();
+
+// Ends the process with a message naming the broken property.
+void FuzzCheck(bool ok, const char* what);
+
+// Live strings, read under the string lock.
+int32_t FuzzLiveStrings();
