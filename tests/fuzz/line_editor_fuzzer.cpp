@@ -92,6 +92,7 @@ void Print(const std::string& text) {
 // What the program does to ask for a line (ConInput), without the wait.
 void Request(HWND hwnd, Model& m) {
     Print(kPrompt);
+    FuzzDrawingPass();  // the prompt is on the screen before the line is requested
     m.line.clear();
     m.echoes.clear();
     m.scrolled = false;
