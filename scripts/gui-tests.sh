@@ -527,6 +527,7 @@ app_failure_checks() {
         "${items[@]:1}" osimai
     if [ -z "$WHY" ]; then pass "application: a full disk is told once at the first write, exit code 1"
     else fail "application, full disk" "$WHY"; fi
+}
 
 # ------------------------------------------ whole characters in the editor
 # Backspace after a double-byte character takes both its bytes and both its
