@@ -204,23 +204,32 @@ DWORD WINAPI GetClassLongA(HWND hwnd, int index) {
     return (w && index == GCL_STYLE) ? w->info.wc.style : 0;
 }
 
+namespace {
+
+// Runs the oldest message another thread sent to this one, with the state
+// unlocked while the window procedure runs; false when none waits.
+bool RunSentMessage(std::unique_lock<std::mutex>& lock, Queue& q) {
+    if (q.sent.empty()) return false;
+    std::shared_ptr<SentMessage> s = q.sent.front();
+    q.sent.pop_front();
+    lock.unlock();
+    LRESULT r = CallProc(s->hwnd, s->message, s->wParam, s->lParam);
+    lock.lock();
+    s->result = r;
+    s->done = true;
+    state.changed.notify_all();
+    return true;
+}
+
+}  // namespace
+
 BOOL WINAPI GetMessageA(LPMSG msg, HWND, UINT, UINT) {
     std::unique_lock<std::mutex> lock(state.mutex);
     const auto self = std::this_thread::get_id();
     for (;;) {
         HostCheckExit();
         Queue& q = state.queues[self];
-        if (!q.sent.empty()) {
-            std::shared_ptr<SentMessage> s = q.sent.front();
-            q.sent.pop_front();
-            lock.unlock();
-            LRESULT r = CallProc(s->hwnd, s->message, s->wParam, s->lParam);
-            lock.lock();
-            s->result = r;
-            s->done = true;
-            state.changed.notify_all();
-            continue;
-        }
+        if (RunSentMessage(lock, q)) continue;
         if (!q.posted.empty()) {
             *msg = q.posted.front();
             q.posted.pop_front();
@@ -257,15 +266,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND, UINT, UINT) {
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT remove) {
     std::unique_lock<std::mutex> lock(state.mutex);
     Queue& q = state.queues[std::this_thread::get_id()];
-    while (!q.sent.empty()) {
-        std::shared_ptr<SentMessage> s = q.sent.front();
-        q.sent.pop_front();
-        lock.unlock();
-        LRESULT r = CallProc(s->hwnd, s->message, s->wParam, s->lParam);
-        lock.lock();
-        s->result = r;
-        s->done = true;
-        state.changed.notify_all();
+    while (RunSentMessage(lock, q)) {
     }
     if (q.posted.empty()) return FALSE;
     *msg = q.posted.front();
