@@ -130,7 +130,7 @@ void ConRequestDraw();
 // Window thread: WM_CON_DRAW and WM_TIMER (paced), WM_CON_FLUSH and typed
 // keys (at once), WM_PAINT (every row, after erasing the screen).
 void ConDrawRequested(HWND hWnd);
-void ConDrawReset();  // window thread, before its window exists
+void ConDrawReset();  // the window thread before its window exists; a fuzz target between inputs
 void ConDrawTimer(HWND hWnd);
 void ConDrawNow(HWND hWnd);
 void ConDrawPaint(HDC dc);

@@ -35,6 +35,7 @@ void FuzzConsoleReset(int width, int height) {
         ConsoleBuffer.CursorCol = 0;
         ConsoleBuffer.CursorRow = 0;
     }
+    ConDrawReset();  // no rows of the last input wait to be drawn
     ConSetLineLength(-1);
     SendMessageA(window, WM_KILLFOCUS, 0, 0);
     HostSetClientSize(window, width, height);
