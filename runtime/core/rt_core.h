@@ -15,8 +15,9 @@ typedef char* RtString;
 // strings, so every field is touched by the program thread and the console
 // window thread alike, only while StringLock is held.
 struct StringRegistryState {
-    RtString* Entries;  // heap block, exactly Count entries after each StrAlloc
+    RtString* Entries;  // heap block of Capacity entries, the first Count in use
     int32_t Count;
+    int32_t Capacity;   // doubles when full, so a StrAlloc costs no re-size as a rule
 };
 extern StringRegistryState StringRegistry;
 extern CRITICAL_SECTION StringLock;

@@ -29,4 +29,5 @@ void RtStartup() {
     RtHeap = GetProcessHeap();
     StringRegistry.Entries = (RtString*)RtHeapAlloc(1, false);
     StringRegistry.Count = 0;
+    StringRegistry.Capacity = 0;
 }

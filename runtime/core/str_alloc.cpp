@@ -17,13 +17,17 @@ RtString StrAlloc(int32_t n) {
     RtString s = block + 4;
 
     EnterCriticalSection(&StringLock);
-    uint32_t bytes = (uint32_t)(StringRegistry.Count + 1) * (uint32_t)sizeof(RtString);
-    void* grown = HeapReAlloc(RtHeap, 0, StringRegistry.Entries, bytes);
-    if (!grown) {
-        LeaveCriticalSection(&StringLock);
-        RtFatal("runtime: the heap could not re-size a block; ending.\r\n");
+    if (StringRegistry.Count == StringRegistry.Capacity) {
+        int32_t capacity = StringRegistry.Capacity < 8 ? 8 : StringRegistry.Capacity * 2;
+        uint32_t bytes = (uint32_t)capacity * (uint32_t)sizeof(RtString);
+        void* grown = HeapReAlloc(RtHeap, 0, StringRegistry.Entries, bytes);
+        if (!grown) {
+            LeaveCriticalSection(&StringLock);
+            RtFatal("runtime: the heap could not re-size a block; ending.\r\n");
+        }
+        StringRegistry.Entries = (RtString*)grown;
+        StringRegistry.Capacity = capacity;
     }
-    StringRegistry.Entries = (RtString*)grown;
     StringRegistry.Entries[StringRegistry.Count] = s;
     StringRegistry.Count++;
     LeaveCriticalSection(&StringLock);

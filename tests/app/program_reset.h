@@ -13,6 +13,7 @@ inline void ForgetEarlierRun() {
         HeapFree(GetProcessHeap(), 0, StringRegistry.Entries);
         StringRegistry.Entries = nullptr;
         StringRegistry.Count = 0;
+        StringRegistry.Capacity = 0;
     }
     FileClose(0);  // clears the error record with the files
     RtSetExitCode(0);
