@@ -35,7 +35,7 @@ done
 APP="$BUILD/app/linewrap.exe"
 HELPERS="$BUILD/tests/gui"
 OUT="$BUILD/close-stress"
-LONG=100000   # items of the long input: far more than a run gets through
+LONG=3000000  # items of the long input: far more than a run gets through (about 15 s)
 SHORT=300     # items of the input of the runs that are closed after osimai
 
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
