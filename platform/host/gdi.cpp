@@ -58,15 +58,24 @@ bool Overlaps(const HostPiece& p, int x, int y, int w, int h) {
     return p.x < x + w && x < p.x + p.width && p.y < y + h && y < p.y + p.height;
 }
 
-// Removes the pieces that overlap a rectangle; only rows of pieces that can
-// reach it are looked at, and in each only the pieces that can reach it
-// from the left (so drawing a row cell by cell stays linear).
+// Removes the pieces that overlap a rectangle. Pieces at the same y never
+// overlap (each one erases what it covers before it is kept), so in a row
+// only the pieces that start inside the rectangle and the last one of width
+// above 0 that starts left of it can reach it: one lookup per row, however
+// many pieces the row holds.
 void ErasePieces(Window* w, int x, int y, int width, int height) {
     auto it = w->pieces.lower_bound({y - w->tallestPiece + 1, INT_MIN});
     auto end = w->pieces.lower_bound({y + height, INT_MIN});
     while (it != end) {
         int row = it->first.first;
-        it = w->pieces.lower_bound({row, x - w->widestPiece + 1});
+        it = w->pieces.lower_bound({row, x});
+        for (auto left = it; left != w->pieces.begin();) {
+            --left;
+            if (left->first.first != row) break;
+            bool wide = left->second.width > 0;
+            if (Overlaps(left->second, x, y, width, height)) left = w->pieces.erase(left);
+            if (wide) break;
+        }
         auto rowEnd = w->pieces.lower_bound({row, x + width});
         while (it != rowEnd) {
             if (Overlaps(it->second, x, y, width, height)) it = w->pieces.erase(it);
@@ -294,7 +303,6 @@ BOOL RecordText(HDC dc, int x, int y, LPCSTR text, int length, const INT* dx) {
         piece.width = right - x;
         w->pieces[{y, x}] = piece;
         w->tallestPiece = std::max(w->tallestPiece, piece.height);
-        w->widestPiece = std::max(w->widestPiece, piece.width);
     }
     return TRUE;
 }

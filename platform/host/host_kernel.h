@@ -54,6 +54,7 @@ typedef HANDLE HINSTANCE;
 #define MB_ICONERROR 0x00000010u
 
 #define RtlMoveMemory(d, s, n) memmove((d), (s), (n))
+#define RtlZeroMemory(d, n) memset((d), 0, (n))
 
 // Heap: one process heap, usable from every thread.
 HANDLE WINAPI GetProcessHeap();

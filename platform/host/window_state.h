@@ -44,7 +44,7 @@ struct Window {
     int clientWidth = 640, clientHeight = 400;
     // The surface's pieces by their top-left corner (y, then x).
     std::map<std::pair<int, int>, HostPiece> pieces;
-    int tallestPiece = 0, widestPiece = 0;
+    int tallestPiece = 0;
     std::vector<HostDrawCall> log;
 };
 

@@ -10,19 +10,19 @@
 ConsoleBufferState ConsoleBuffer;
 
 void ConScrollUp() {
-    // The fresh row is taken before the old one goes, so the grid never
-    // holds a missing block, whatever the heap does.
-    char* text = (char*)RtHeapAlloc(ConCols, true);
-    COLORREF* fore = (COLORREF*)RtHeapAlloc(ConCols * sizeof(COLORREF), true);
-    COLORREF* back = (COLORREF*)RtHeapAlloc(ConCols * sizeof(COLORREF), true);
-    HeapFree(RtHeap, 0, ConsoleBuffer.RowText[0]);
-    HeapFree(RtHeap, 0, ConsoleBuffer.RowForeColor[0]);
-    HeapFree(RtHeap, 0, ConsoleBuffer.RowBackColor[0]);
-    for (int i = 0; i < ConRows - 1; i++) {
-        ConsoleBuffer.RowText[i] = ConsoleBuffer.RowText[i + 1];
-        ConsoleBuffer.RowForeColor[i] = ConsoleBuffer.RowForeColor[i + 1];
-        ConsoleBuffer.RowBackColor[i] = ConsoleBuffer.RowBackColor[i + 1];
-    }
+    // The top row's blocks are cleared and become the new last row, so a
+    // scroll calls no heap function and cannot fail; the pointers of the
+    // other rows move up by one.
+    char* text = ConsoleBuffer.RowText[0];
+    COLORREF* fore = ConsoleBuffer.RowForeColor[0];
+    COLORREF* back = ConsoleBuffer.RowBackColor[0];
+    RtlZeroMemory(text, ConCols);
+    RtlZeroMemory(fore, ConCols * sizeof(COLORREF));
+    RtlZeroMemory(back, ConCols * sizeof(COLORREF));
+    const size_t moved = (ConRows - 1) * sizeof(void*);
+    RtlMoveMemory(&ConsoleBuffer.RowText[0], &ConsoleBuffer.RowText[1], moved);
+    RtlMoveMemory(&ConsoleBuffer.RowForeColor[0], &ConsoleBuffer.RowForeColor[1], moved);
+    RtlMoveMemory(&ConsoleBuffer.RowBackColor[0], &ConsoleBuffer.RowBackColor[1], moved);
     ConsoleBuffer.RowText[ConRows - 1] = text;
     ConsoleBuffer.RowForeColor[ConRows - 1] = fore;
     ConsoleBuffer.RowBackColor[ConRows - 1] = back;
@@ -70,12 +70,13 @@ void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, c
     // cells drawn one by one. A double-byte character takes the colours of
     // its lead cell and is drawn once from it. What a run may not hold is
     // drawn as before, alone: one byte, or a lead byte with the byte after
-    // it unless that is the row's NUL.
+    // it unless that is the row's NUL. Cells that start at or beyond the
+    // client's right edge are not drawn: the system would clip them away.
     INT advance[ConCols];
     for (int32_t i = 0; i < n; i++) advance[i] = cw;
     COLORREF lastFore = 0, lastBack = 0;
     bool coloured = false;
-    for (int32_t col = 0; col < n;) {
+    for (int32_t col = 0; col < n && col * cw < right;) {
         const COLORREF f = fore[col], b = back[col];
         if (!coloured || f != lastFore) SetTextColor(dc, f);
         if (!coloured || b != lastBack) SetBkColor(dc, b);

@@ -16,7 +16,9 @@
 // new row, nothing beyond cell 253): the rows from the prompt on and the
 // cursor must show exactly that after every key (the client area is tall
 // enough that nothing scrolls unless a line break reaches row 100), and at
-// the end the screen must show the grid.
+// the end the screen must show the grid. The client is 20 cells wide: every
+// key redraws its row, and the cells beyond the edge are not drawn, so a
+// narrow window keeps the executions many.
 //
 // Input: a list of operations, each chosen by its first byte k:
 //   k % 4 == 0  clipboard: a count byte c (0: no text at all) and a length
@@ -152,7 +154,7 @@ void CheckEcho(Model& m) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HWND hwnd = FuzzConsoleOpen();
-    FuzzConsoleReset(4000, ConRows * 16);  // every cell of every row visible
+    FuzzConsoleReset(20 * 6, ConRows * 16);  // every row visible, 20 cells of each
     int32_t strings = FuzzLiveStrings();
     HostSetClipboardText(nullptr);
     std::string clip;
