@@ -62,8 +62,9 @@ bool Overlaps(const HostPiece& p, int x, int y, int w, int h) {
 // overlap (each one erases what it covers before it is kept), so in a row
 // only the pieces that start inside the rectangle and the last one of width
 // above 0 that starts left of it can reach it: one lookup per row, however
-// many pieces the row holds.
-void ErasePieces(Window* w, int x, int y, int width, int height) {
+// many pieces the row holds. With spare set, the piece whose corner is x, y
+// stays: the caller overwrites it at once, which saves a node.
+void ErasePieces(Window* w, int x, int y, int width, int height, bool spare = false) {
     auto it = w->pieces.lower_bound({y - w->tallestPiece + 1, INT_MIN});
     auto end = w->pieces.lower_bound({y + height, INT_MIN});
     while (it != end) {
@@ -78,7 +79,8 @@ void ErasePieces(Window* w, int x, int y, int width, int height) {
         }
         auto rowEnd = w->pieces.lower_bound({row, x + width});
         while (it != rowEnd) {
-            if (Overlaps(it->second, x, y, width, height)) it = w->pieces.erase(it);
+            bool kept = spare && it->first == std::pair<int, int>{y, x};
+            if (!kept && Overlaps(it->second, x, y, width, height)) it = w->pieces.erase(it);
             else ++it;
         }
         it = w->pieces.lower_bound({row + 1, INT_MIN});
@@ -274,36 +276,32 @@ BOOL RecordText(HDC dc, int x, int y, LPCSTR text, int length, const INT* dx) {
     Window* w = Target(d);
     if (!w) return TRUE;
     Object* font = FindObject(d->font);
-    HostPiece piece;
-    piece.x = x, piece.y = y;
-    piece.bytes.assign(text, (size_t)length);
-    piece.fore = d->textColor;
-    piece.back = d->bkColor;
-    piece.opaque = d->bkMode == OPAQUE;
     const int cell = font ? font->cellWidth : 8;
-    piece.width = 0;
-    for (int i = 0; i < length; i++) piece.width += dx ? dx[i] : cell;
-    piece.height = font ? font->cellHeight : 16;
     HostDrawCall call;
     call.kind = HostDrawCall::Text;
-    call.x = x, call.y = y, call.width = piece.width, call.height = piece.height;
-    call.bytes = piece.bytes;
-    call.fore = piece.fore, call.back = piece.back, call.opaque = piece.opaque;
-    w->log.push_back(call);
-    ErasePieces(w, x, y, piece.width, piece.height);
+    call.x = x, call.y = y, call.width = 0, call.height = font ? font->cellHeight : 16;
+    for (int i = 0; i < length; i++) call.width += dx ? dx[i] : cell;
+    call.bytes.assign(text, (size_t)length);
+    call.fore = d->textColor, call.back = d->bkColor, call.opaque = d->bkMode == OPAQUE;
     // Clipped to the client area: a piece that starts outside it is not seen.
-    if (x >= 0 && y >= 0 && x < w->clientWidth && y < w->clientHeight) {
+    const bool seen = x >= 0 && y >= 0 && x < w->clientWidth && y < w->clientHeight;
+    ErasePieces(w, x, y, call.width, call.height, seen);
+    if (seen) {
         // Characters that start beyond the right edge are not seen either.
         int right = x, keep = 0;
         while (keep < length && right < w->clientWidth) {
             int bytes = IsDBCSLeadByte((BYTE)text[keep]) && keep + 1 < length ? 2 : 1;
             for (int i = 0; i < bytes; i++, keep++) right += dx ? dx[keep] : cell;
         }
-        piece.bytes.resize((size_t)keep);
+        HostPiece& piece = w->pieces[{y, x}];
+        piece.x = x, piece.y = y;
+        piece.bytes.assign(text, (size_t)keep);
+        piece.fore = call.fore, piece.back = call.back, piece.opaque = call.opaque;
         piece.width = right - x;
-        w->pieces[{y, x}] = piece;
+        piece.height = call.height;
         w->tallestPiece = std::max(w->tallestPiece, piece.height);
     }
+    w->log.push_back(std::move(call));
     return TRUE;
 }
 

@@ -310,12 +310,12 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
 }
 
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto s = std::make_shared<SentMessage>(SentMessage{hwnd, message, wParam, lParam});
     {
         std::unique_lock<std::mutex> lock(state.mutex);
         Window* w = FindWindowLocked(hwnd);
         if (!w) return 0;
         if (w->owner != std::this_thread::get_id()) {
+            auto s = std::make_shared<SentMessage>(SentMessage{hwnd, message, wParam, lParam});
             state.queues[w->owner].sent.push_back(s);
             state.changed.notify_all();
             // Wait for the owner's message loop. A window destroyed meanwhile

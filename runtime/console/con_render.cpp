@@ -4,7 +4,9 @@
 // ConRender holds the console lock only to scroll and to copy the rows it
 // will draw (each up to its NUL, with the colours of its cells); the slow
 // part, the drawing calls, works on that copy with the lock released, so a
-// print on the program thread never waits for a drawing pass.
+// print on the program thread never waits for a drawing pass. The copy has
+// room for every row and lives as long as the window (ConRenderOpen,
+// ConRenderClose), so a pass calls no heap function.
 #include "rt_console.h"
 
 ConsoleBufferState ConsoleBuffer;
@@ -42,6 +44,9 @@ struct RowCopy {
     COLORREF back[ConCols];
 };
 
+// The copy of the rows a pass draws; the window thread's only.
+RowCopy* RenderCopy = nullptr;
+
 bool IsTrailByte(BYTE b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
 // Bytes of the character at text[col] that a run may hold: 1 for a
@@ -57,6 +62,15 @@ int32_t JoinableLength(const char* text, int32_t col) {
 }
 
 }  // namespace
+
+void ConRenderOpen() {
+    if (!RenderCopy) RenderCopy = (RowCopy*)RtHeapAlloc(ConRows * (uint32_t)sizeof(RowCopy), false);
+}
+
+void ConRenderClose() {
+    if (RenderCopy) HeapFree(RtHeap, 0, RenderCopy);
+    RenderCopy = nullptr;
+}
 
 void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, const COLORREF* fore,
                 const COLORREF* back) {
@@ -96,8 +110,9 @@ void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, c
 }
 
 void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow) {
-    RowCopy* copies = nullptr;
+    RowCopy* copies = RenderCopy;
     int32_t count = 0;
+    if (!copies) return;  // the window is not open
     RECT client;
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
@@ -123,7 +138,6 @@ void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow) {
         int32_t first = FirstRow == -1 ? 0 : FirstRow < 0 ? 0 : FirstRow;
         int32_t last = FirstRow == -1 ? visible - 1 : LastRow < visible - 1 ? LastRow : visible - 1;
         if (first > last) return;
-        copies = (RowCopy*)RtHeapAlloc((uint32_t)(last - first + 1) * (uint32_t)sizeof(RowCopy), false);
         for (int32_t row = first; row <= last; row++) {
             RowCopy& c = copies[count++];
             c.row = row;
@@ -139,5 +153,4 @@ void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow) {
         ConDrawRow(dc, c.row * ConsoleBuffer.CellHeight, client.right, c.text, c.n, c.fore, c.back);
     }
     SelectObject(dc, previousFont);
-    HeapFree(RtHeap, 0, copies);
 }

@@ -30,6 +30,7 @@ void OnCreate(HWND hWnd) {
     }
     SelectObject(ConsoleWindow.BlankDC, previousFont);
     ReleaseDC(hWnd, dc);
+    ConRenderOpen();
 }
 
 void OnDestroy() {
@@ -38,6 +39,7 @@ void OnDestroy() {
     DeleteObject(ConsoleWindow.BlankBitmap);
     ConsoleWindow.BlankDC = nullptr;
     ConsoleWindow.BlankBitmap = nullptr;
+    ConRenderClose();
     PostQuitMessage(0);
 }
 
@@ -207,8 +209,12 @@ RtString Paste(HWND hWnd) {
         return nullptr;
     }
     int32_t n = ConLineLength();
-    int32_t length = lstrlenA(text);
-    int32_t copied = length < ConLineMax - n ? length : ConLineMax - n;
+    // Only as much of the text is looked at as the line has room for, and
+    // one byte more to know whether it was cut: a paste costs the same
+    // however large the clipboard's text is.
+    int32_t room = ConLineMax - n, length = 0;
+    while (length <= room && text[length]) length++;
+    int32_t copied = length < room ? length : room;
     char* line = LineMailbox.LineBuffer;
     RtlMoveMemory(line + n, text, (size_t)copied);
     GlobalUnlock(data);

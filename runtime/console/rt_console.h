@@ -89,6 +89,10 @@ inline bool ConsoleWindowIsReady() {
 // the grid first while the cursor's row lies below the client area. Takes a
 // copy of the rows under the console lock and draws from it outside the lock.
 void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow);
+// The block ConRender copies rows into: taken when the window is created,
+// given back when it is destroyed (ConRender draws nothing without it).
+void ConRenderOpen();
+void ConRenderClose();
 // Draws one row from its bytes (n of them, NUL-terminated) and the colours
 // of its cells at y, and erases the rest of the row to the client's right
 // edge. Expects the console font selected into dc.

@@ -142,6 +142,7 @@ const ReceiveCase kReceiveCases[] = {
     {"LeadWithoutRoomGoesWithItsTrail", nullptr, std::string(254, 'k') + "\x82\x40x\r", std::string(254, 'k') + "x", 1},
     {"PasteCutAtACharacterBoundary", "\x82\xa0\x82\xa2\x82\xa4", std::string(250, 'k') + "\x16\r",
      std::string(250, 'k') + "\x82\xa0\x82\xa2", 1},
+    {"PasteThatJustFits", "01234", std::string(250, 'k') + "\x16\r", std::string(250, 'k') + "01234", 0},
     {"PasteEndingInALoneLead", "ab\x82", "\x16\r", "ab", 1},
     {"PasteCompletesATypedLead", "\xa0z", "\x82\x16\r", "\x82\xa0z", 0},
 };

@@ -9,7 +9,8 @@
 //   k % 4 == 0  resize: width (up to 1020 pixels) and height (up to 255)
 //               from the next two bytes; height 0 is a minimised window
 //   k % 4 == 1  long print: a count byte c and a length byte L, then L bytes
-//               printed (c + 1) * 8 times in one text
+//               printed (c + 1) * 8 times in one text, up to 16 KB (8,192
+//               line breaks: the grid of 101 rows scrolls through many times)
 //   otherwise   print: a length byte L, then L bytes
 #include <algorithm>
 #include <string>
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             size_t count = cl.empty() ? 8 : ((uint8_t)cl[0] + 1) * 8u;
             std::string piece = take(cl.size() > 1 ? (uint8_t)cl[1] : 0);
             std::string text;
-            for (size_t i = 0; i < count && text.size() < 65536; i++) text += piece;
+            for (size_t i = 0; i < count && text.size() < 16384; i++) text += piece;
             Print(text);
         } else {
             std::string len = take(1);
