@@ -173,6 +173,16 @@ TEST_F(ConsoleOutput, DoubleByteTakesTheColoursOfItsLeadCell) {
     EXPECT_EQ(pieces[0].fore, RGB(9, 9, 9));
 }
 
+TEST_F(ConsoleOutput, ARowScrolledInComesBlank) {
+    HostSetClientSize(hwnd, 640, 2000);
+    std::string text(200, 'x');  // row 0, the first to scroll away
+    for (int i = 0; i < 101; i++) text += "\r\n";
+    Print(text);
+    EXPECT_EQ(ConsoleCursorRow(), 100);
+    EXPECT_EQ(ConsoleGridRow(100), "");
+    EXPECT_EQ(ConsoleBuffer.RowForeColor[100][199], 0u);
+}
+
 struct ScrollCase {
     const char* name;
     int height;            // client height in pixels
