@@ -31,31 +31,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HWND hwnd = FuzzConsoleOpen();
     FuzzConsoleReset(640, 160);
     int32_t strings = FuzzLiveStrings();
-    size_t pos = 0;
-    auto take = [&](size_t n) {
-        n = std::min(n, size - pos);
-        std::string s((const char*)data + pos, n);
-        pos += n;
-        return s;
-    };
-    while (pos < size) {
-        uint8_t k = data[pos++];
+    FuzzReader in{data, size};
+    while (in.More()) {
+        uint8_t k = in.Byte();
         if (k % 4 == 0) {
-            std::string wh = take(2);
+            std::string wh = in.Take(2);
             int width = wh.size() > 0 ? (uint8_t)wh[0] * 4 : 640;
             int height = wh.size() > 1 ? (uint8_t)wh[1] : 160;
             HostSetClientSize(hwnd, width, height);
             InvalidateRect(hwnd, nullptr, FALSE);  // the system repaints a resized window
         } else if (k % 4 == 1) {
-            std::string cl = take(2);
+            std::string cl = in.Take(2);
             size_t count = cl.empty() ? 8 : ((uint8_t)cl[0] + 1) * 8u;
-            std::string piece = take(cl.size() > 1 ? (uint8_t)cl[1] : 0);
+            std::string piece = in.Take(cl.size() > 1 ? (uint8_t)cl[1] : 0);
             std::string text;
             for (size_t i = 0; i < count && text.size() < 16384; i++) text += piece;
             Print(text);
         } else {
-            std::string len = take(1);
-            Print(take(len.empty() ? 0 : (uint8_t)len[0]));
+            std::string len = in.Take(1);
+            Print(in.Take(len.empty() ? 0 : (uint8_t)len[0]));
         }
         FuzzDrawingPass();
         FuzzCheckScreen();

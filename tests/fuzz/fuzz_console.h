@@ -3,10 +3,25 @@
 // that the window procedure, printing and drawing all run directly on the
 // fuzzing thread and an input costs no thread hand-over.
 #pragma once
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "rt_console.h"
+
+// Reads an input front to back; Take gives fewer bytes at the end.
+struct FuzzReader {
+    const uint8_t* data;
+    size_t size, pos = 0;
+    bool More() const { return pos < size; }
+    uint8_t Byte() { return data[pos++]; }
+    std::string Take(size_t n) {
+        n = std::min(n, size - pos);
+        std::string s((const char*)data + pos, n);
+        pos += n;
+        return s;
+    }
+};
 
 // Opens the console once (later calls only return the window).
 HWND FuzzConsoleOpen();

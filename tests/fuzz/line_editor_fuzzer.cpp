@@ -162,19 +162,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool hasClip = false;
     Model m;
     Request(hwnd, m);
-    size_t pos = 0;
-    auto take = [&](size_t n) {
-        n = std::min(n, size - pos);
-        std::string s((const char*)data + pos, n);
-        pos += n;
-        return s;
-    };
-    while (pos < size) {
-        uint8_t k = data[pos++];
+    FuzzReader in{data, size};
+    while (in.More()) {
+        uint8_t k = in.Byte();
         if (k % 4 == 0) {
-            std::string cl = take(2);
+            std::string cl = in.Take(2);
             size_t count = cl.empty() ? 0 : (uint8_t)cl[0] * 64u;
-            std::string piece = take(cl.size() > 1 ? (uint8_t)cl[1] : 0);
+            std::string piece = in.Take(cl.size() > 1 ? (uint8_t)cl[1] : 0);
             clip.clear();
             for (size_t i = 0; i < count && clip.size() < 4096; i++) clip += piece;
             clip.resize(strlen(clip.c_str()));  // the clipboard's text ends at a NUL
@@ -182,8 +176,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             HostSetClipboardText(hasClip ? clip.c_str() : nullptr);
             continue;
         }
-        if (pos >= size) break;
-        uint8_t c = data[pos++];
+        if (!in.More()) break;
+        uint8_t c = in.Byte();
         Key(m, c, hasClip ? &clip : nullptr);
         SendMessageA(hwnd, WM_CHAR, c, 0);
         FuzzDrawingPass();
