@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Benchmark of the whole utility, win32 build under Wine on an X display
+# Benchmark of the whole utility, Windows build under Wine on an X display
 # (Xvfb when there is none), with its console window open. Each workload is
 # a generated input file; the four questions are typed with xdotool, and the
 # time runs from the last answer's Enter until the output file has its full,
@@ -15,26 +15,30 @@
 #   file    the file side alone: the item loop without a console on 100000
 #           items (bench/file_bench.cpp), three times in one process
 #
-#   bash bench/run-bench.sh [WIN32_BUILD_DIR] [--sizes "N N ..."] [--cap SECONDS]
+#   bash bench/run-bench.sh [WIN_BUILD_DIR] [--sizes "N N ..."] [--cap SECONDS]
 #                           [--only "items wide long file"] [--wide-items N]
 #
-# WIN32_BUILD_DIR defaults to build/win32 (configured and built here: only
-# the executable and the two helper programs it needs). Sizes default to
+# WIN_BUILD_DIR defaults to the build this machine's Wine runs
+# (scripts/win-target.sh: build/win32, or build/win64 where 32-bit programs
+# can't run), configured and built here: only the executable and the two
+# helper programs it needs. Sizes default to
 # 1000 10000 100000 1000000. No run takes longer than the cap (default 900 s):
 # a run predicted from the previous size to exceed it is skipped, and one
 # that reaches it is stopped and reported with the items it had written.
-# Files go to WIN32_BUILD_DIR/bench-runs/. Not a test: neither CTest nor
+# Files go to WIN_BUILD_DIR/bench-runs/. Not a test: neither CTest nor
 # scripts/test.sh runs it. The host side (call counts per item) is
 # bench/host-bench.sh.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-BUILD="$ROOT/build/win32"
+. "$ROOT/scripts/win-target.sh"
+win_target_choose
+BUILD="$WIN_BUILD"
 SIZES="1000 10000 100000 1000000"
 CAP=900
 ONLY="items wide long file"
 WIDE=100000
 usage() {
-    echo "usage: $0 [WIN32_BUILD_DIR] [--sizes \"N N ...\"] [--cap SECONDS] [--only \"items wide long file\"] [--wide-items N]" >&2
+    echo "usage: $0 [WIN_BUILD_DIR] [--sizes \"N N ...\"] [--cap SECONDS] [--only \"items wide long file\"] [--wide-items N]" >&2
     exit 2
 }
 while [ $# -gt 0 ]; do
@@ -59,8 +63,7 @@ wants() { case " $ONLY " in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
 
 # ------------------------------------------------------------------ build
 
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
+win_target_configure "$BUILD" || exit 1
 cmake --build "$BUILD" -j2 --target linewrap prompt_inspect prompt_close file_bench >/dev/null || {
     echo "[bench] build failed" >&2
     exit 1
@@ -224,7 +227,7 @@ run_workload() {  # label kind items limit-seconds
 
 # --------------------------------------------------------------------- run
 
-note "win32 build $BUILD, Wine $(wine --version 2>/dev/null), display $DISPLAY, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+note "$(cat "$BUILD/windows-arch") build $BUILD ($WIN_WHY), Wine $(wine --version 2>/dev/null), display $DISPLAY, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 note "mae \"$MAE\", ato \"$ATO\"; time from the last Enter to the complete output file; cap $CAP s a run"
 FAILS=0
 NARROW_MS=0

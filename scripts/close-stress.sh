@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Closing the window at any moment: the win32 utility under Wine on an X
+# Closing the window at any moment: the Windows utility under Wine on an X
 # display (Xvfb when there is none) is closed, as a user closes it, at random
 # moments of a run: during the questions, while the items are being written,
 # and after osimai. After each close it checks
@@ -11,23 +11,27 @@
 #     one possibly cut short; after a failed input open, the old output
 #     still there, untouched.
 #
-#   bash scripts/close-stress.sh [WIN32_BUILD_DIR] [--runs N] [--seed S]
+#   bash scripts/close-stress.sh [WIN_BUILD_DIR] [--runs N] [--seed S]
 #
-# WIN32_BUILD_DIR defaults to build/win32 (the utility and the helper
-# programs prompt_inspect and prompt_close are built there). 20 runs by
+# WIN_BUILD_DIR defaults to the build this machine's Wine runs
+# (scripts/win-target.sh: build/win32, or build/win64 where 32-bit programs
+# can't run); the utility and the helper programs prompt_inspect and
+# prompt_close are built there. 20 runs by
 # default; the seed is printed so a run can be repeated. Slow (a few seconds
 # per run): not part of scripts/test.sh. Prints one line per run and a
 # summary; exits non-zero if any run failed.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-BUILD="$ROOT/build/win32"
+. "$ROOT/scripts/win-target.sh"
+win_target_choose
+BUILD="$WIN_BUILD"
 RUNS=20
 SEED=$(date +%s)
 while [ $# -gt 0 ]; do
     case "$1" in
         --runs) RUNS=$2; shift ;;
         --seed) SEED=$2; shift ;;
-        -*) echo "usage: $0 [WIN32_BUILD_DIR] [--runs N] [--seed S]" >&2; exit 2 ;;
+        -*) echo "usage: $0 [WIN_BUILD_DIR] [--runs N] [--seed S]" >&2; exit 2 ;;
         *) mkdir -p "$1" && BUILD="$(cd "$1" && pwd)" || exit 2 ;;
     esac
     shift
@@ -38,8 +42,7 @@ OUT="$BUILD/close-stress"
 LONG=3000000  # items of the long input: far more than a run gets through (about 15 s)
 SHORT=300     # items of the input of the runs that are closed after osimai
 
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
+win_target_configure "$BUILD" || exit 1
 cmake --build "$BUILD" -j2 --target linewrap prompt_inspect prompt_close >/dev/null || {
     echo "[stress] build failed" >&2
     exit 1

@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the Windows executable and launches it under
-# Wine with the Japanese ANSI code page. A window needs an X display: the
-# current $DISPLAY is used; without one, a virtual display (Xvfb) is started
-# and a screenshot of the window is saved every few seconds to
-# build/run-screenshot.png until the program ends.
+# Wine with the Japanese ANSI code page: the 32-bit product where this
+# machine runs 32-bit programs, else the 64-bit build of the same sources
+# (scripts/win-target.sh decides, and this says which). A window needs an
+# X display: the current $DISPLAY is used; without one, a virtual display
+# (Xvfb) is started and a screenshot of the window is saved every few
+# seconds to build/run-screenshot.png until the program ends.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 bash scripts/setup.sh
-BUILD="$ROOT/build/win32"
-cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+. scripts/win-target.sh
+win_target_choose
+BUILD="$WIN_BUILD"
+echo "run: the $WIN_TARGET build: $WIN_WHY"
+if [ "$WIN_TARGET" = win64 ]; then
+    echo "run: (the product for Windows is the 32-bit build/win32/app/linewrap.exe; scripts/test.sh builds it)"
+fi
+win_target_configure "$BUILD"
 cmake --build "$BUILD" -j"$(nproc)" --target linewrap
 . scripts/wine-env.sh
 . scripts/xvfb.sh

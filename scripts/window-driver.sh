@@ -33,10 +33,11 @@ driver_begin() {
     if [ $STARTED_X = 1 ]; then wineserver -p; STARTED_SERVER=1; fi
 }
 
-# A helper program, in the foreground, bounded; CR LF output made LF.
+# A helper program, in the foreground, bounded (HELPER_LIMIT seconds, 30
+# by default); CR LF output made LF.
 helper() {  # name args...
     local name=$1; shift
-    timeout -k 5 30 wine "$HELPERS/$name.exe" "$@" | tr -d '\r'
+    timeout -k 5 "${HELPER_LIMIT:-30}" wine "$HELPERS/$name.exe" "$@" | tr -d '\r'
     return "${PIPESTATUS[0]}"
 }
 

@@ -1,12 +1,49 @@
 # Sourced: the environment every Wine call of the tests uses. Expects BUILD
-# (the win32 build folder). Creates, once, a quiet 32-bit prefix inside the
-# build tree and a Japanese locale that gives Wine the ANSI code page 932.
+# (a Windows build folder: build/win32 or build/win64). Creates, once, a
+# quiet prefix inside the build tree and a Japanese locale that gives Wine
+# the ANSI code page 932.
+#
+# The build folder says which loader runs it (the file windows-arch that
+# CMake writes). A 64-bit build gets a 64-bit prefix, and `wine`,
+# `wineserver`, `winepath` and `wineboot` are put first on PATH as small
+# scripts that call Wine's 64-bit loader and server directly: Debian's own
+# commands of those names pick the 32-bit loader whenever it is installed,
+# even on a machine that cannot run it, and `timeout wine ...` needs a
+# program, not a shell function.
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LOCPATH="$BUILD/locale"
 export LANG=ja_JP.UTF-8
 unset LC_ALL
+
+WINE_ARCH=$(cat "$BUILD/windows-arch" 2>/dev/null || echo win32)
+if [ "$WINE_ARCH" = win64 ]; then
+    export WINEARCH=win64
+    export WINELOADER=/usr/lib/wine/wine64
+    export WINESERVER=/usr/lib/wine/wineserver64
+    WINE_BIN="$BUILD/wine-bin"
+    if [ ! -x "$WINE_BIN/winepath" ]; then
+        mkdir -p "$WINE_BIN"
+        for _w in wine wineserver winepath wineboot; do
+            case $_w in
+                wine) _cmd='exec /usr/lib/wine/wine64 "$@"' ;;
+                wineserver) _cmd='exec /usr/lib/wine/wineserver64 "$@"' ;;
+                *) _cmd="exec /usr/lib/wine/wine64 $_w.exe \"\$@\"" ;;
+            esac
+            printf '#!/bin/sh\n%s\n' "$_cmd" >"$WINE_BIN/$_w.tmp"
+            chmod +x "$WINE_BIN/$_w.tmp"
+            mv "$WINE_BIN/$_w.tmp" "$WINE_BIN/$_w"
+        done
+        unset _w _cmd
+    fi
+    case ":$PATH:" in *":$WINE_BIN:"*) ;; *) export PATH="$WINE_BIN:$PATH" ;; esac
+else
+    # Debian's own commands, which run the 32-bit loader: no wrappers of a
+    # 64-bit build left on PATH by an earlier phase.
+    unset WINEARCH WINELOADER WINESERVER
+    PATH=$(printf '%s' "$PATH" | tr ':' '\n' | grep -v '/wine-bin$' | paste -sd:)
+fi
 
 wine_env_prepare() {
     mkdir -p "$BUILD"
