@@ -35,7 +35,7 @@ took() { echo "$(($(date +%s) - T0)) s"; }
 bash "$ROOT/scripts/setup.sh" --emulated-32 >"$OUT.setup.log" 2>&1
 case $? in
     0) ;;
-    3) skip "qemu-user-static and wine32:i386 could not be installed: $(grep -E '^setup:   ' "$OUT.setup.log" | head -3 | sed 's/^setup:   //' | tr '\n' ' ')" ;;
+    3) skip "qemu-user-static and wine32:i386 could not be installed: $(sed -n 's/^setup:   //p' "$OUT.setup.log" | sort -u | grep -v 'Some index files' | head -2 | tr '\n' ' ')" ;;
     *) skip "set-up failed: $(tail -3 "$OUT.setup.log" | tr '\n' ' ')" ;;
 esac
 

@@ -29,6 +29,7 @@ EXTRA=()
 if win_runs_32bit; then PKGS+=(wine32:i386); fi
 if [ "${1:-}" = --emulated-32 ]; then EXTRA=(qemu-user-static wine32:i386); fi
 
+export LC_ALL=C  # apt's messages in English, whatever locale the caller set
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 export DEBIAN_FRONTEND=noninteractive
