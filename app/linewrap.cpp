@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "item_text.h"
 #include "rt_console.h"
 #include "rt_file.h"
 
@@ -23,6 +24,12 @@ const char kCannotOpenInput[] =
 const char kCannotCreate[] = "\x81\x76\x82\xf0\x8d\xec\x82\xea\x82\xdc\x82\xb9\x82\xf1: ";
 const char kCannotWrite[] = "\x81\x76\x82\xc9\x8f\x91\x82\xaf\x82\xdc\x82\xb9\x82\xf1: ";
 const char kCannotRead[] = "\x81\x76\x82\xf0\x93\xc7\x82\xdf\x82\xdc\x82\xb9\x82\xf1: ";
+// "」の項目が大きすぎて読めません: ": an item past what the reader holds
+const char kItemTooLarge[] = "\x81\x76\x82\xcc\x8d\x80\x96\xda\x82\xaa\x91\xe5\x82\xab\x82\xb7\x82\xac"
+                             "\x82\xc4\x93\xc7\x82\xdf\x82\xdc\x82\xb9\x82\xf1: ";
+// "」は " and " として読みます": the line that names the input's encoding
+const char kReadAs[] = "\x81\x76\x82\xcd ";
+const char kReadAsEnd[] = " \x82\xc6\x82\xb5\x82\xc4\x93\xc7\x82\xdd\x82\xdc\x82\xb7\r\n";
 // "エラー ", before the bare code when the system has no text for it
 const char kErrorCode[] = "\x83\x47\x83\x89\x81\x5b ";
 
@@ -79,35 +86,59 @@ void StartConsole() {
     } while (!ConsoleWindowIsReady());
 }
 
-// Keeps the part of LineText before its first blank (0x20). The item is
-// read once, however long it is: CharPos ends on the blank, or one past the
-// item's last byte when there is none.
+// Keeps the part of LineText before its first blank (0x20, or U+0020 in a
+// UTF-16 file). The item is read once, however long it is: CharPos ends on
+// the blank, or one past the item's last byte when there is none.
 void CutAtFirstBlank() {
     LineWrap.TextLen = StrLength(LineWrap.LineText);
-    const void* blank = memchr(LineWrap.LineText, ' ', (size_t)LineWrap.TextLen);
-    LineWrap.CharPos = blank ? (double)((const char*)blank - LineWrap.LineText) + 1
-                             : (double)LineWrap.TextLen + 1;
-    if (blank)
-        StrAssign(&LineWrap.LineText,
-                  StrLeft(StrCopy(LineWrap.LineText), (int32_t)LineWrap.CharPos - 1));
+    const int32_t blank = FirstBlank(LineWrap.LineText, LineWrap.TextLen, LineWrap.Encoding);
+    LineWrap.CharPos = blank >= 0 ? (double)blank + 1 : (double)LineWrap.TextLen + 1;
+    if (blank >= 0) StrAssign(&LineWrap.LineText, StrLeft(StrCopy(LineWrap.LineText), blank));
 }
 
-// The item in LineText, cut and framed, to the console and, while writing
-// works, to the output file; the first failed write is told, and no more
-// is written after it.
-void WriteItem() {
-    CutAtFirstBlank();
-    ConPrint(StrCopy(LineWrap.MaeText));
-    ConPrint(StrCopy(LineWrap.LineText));
-    ConPrint(StrConcat(StrCopy(LineWrap.AtoText), StrFromText("\r\n")));
-    if (!LineWrap.Writing) return;
-    FilePrint(2, StrCopy(LineWrap.MaeText));
-    FilePrint(2, StrCopy(LineWrap.LineText));
-    FilePrint(2, StrConcat(StrCopy(LineWrap.AtoText), StrFromText("\r\n")));
+// After a write to the output: the first failure is told, and no more is
+// written after it.
+void CheckWritten() {
     if (DWORD error = FileError(2)) {
         TellFailure(kOutput, LineWrap.OutFileName, kCannotWrite, error);
         LineWrap.Writing = false;
     }
+}
+
+// The output is written in the input's encoding: the typed texts converted
+// to it once, and a BOM first where the input had one. For an input that
+// is not in the code page, the console says what it was read as.
+void PrepareFraming() {
+    const int32_t encoding = LineWrap.Encoding;
+    LineWrap.OutMae = TextToEncoding(LineWrap.MaeText, StrLength(LineWrap.MaeText), encoding);
+    RtString ato = StrConcat(StrCopy(LineWrap.AtoText), StrFromText("\r\n"));
+    LineWrap.OutAto = TextToEncoding(ato, StrLength(ato), encoding);
+    StrFree(ato);
+    if (encoding == FileEncodingAnsi) return;
+    RtString line = StrConcat(StrFromText(kInput), StrCopy(LineWrap.InFileName));
+    line = StrConcat(StrConcat(line, StrFromText(kReadAs)), StrFromText(EncodingName(encoding)));
+    ConPrint(StrConcat(line, StrFromText(kReadAsEnd)));
+    RtString bom = ByteOrderMark(encoding);
+    if (LineWrap.Writing && StrLength(bom) > 0) {
+        FilePrint(2, bom);
+        CheckWritten();
+    } else {
+        StrFree(bom);
+    }
+}
+
+// The item in LineText, cut and framed, to the console (in its code page)
+// and, while writing works, to the output file.
+void WriteItem() {
+    CutAtFirstBlank();
+    ConPrint(StrCopy(LineWrap.MaeText));
+    ConPrint(TextForConsole(LineWrap.LineText, StrLength(LineWrap.LineText), LineWrap.Encoding));
+    ConPrint(StrConcat(StrCopy(LineWrap.AtoText), StrFromText("\r\n")));
+    if (!LineWrap.Writing) return;
+    FilePrint(2, StrCopy(LineWrap.OutMae));
+    FilePrint(2, StrCopy(LineWrap.LineText));
+    FilePrint(2, StrCopy(LineWrap.OutAto));
+    CheckWritten();
 }
 
 }  // namespace
@@ -136,6 +167,8 @@ DWORD WINAPI LineWrapMain(LPVOID) {
     }
     Ask(" mae ? ", &LineWrap.MaeText);
     Ask(" ato ? ", &LineWrap.AtoText);
+    LineWrap.Encoding = FileDetectEncoding(1);
+    PrepareFraming();
 
     while (!FileEof(1)) {
         ValueList.ValueAddress[0] = &LineWrap.LineText;
@@ -150,7 +183,8 @@ DWORD WINAPI LineWrapMain(LPVOID) {
         if (ValueList.StoreCount != 0) WriteItem();
         if (readError) {
             // What follows the failed byte cannot be trusted: the run ends here.
-            TellFailure(kInput, LineWrap.InFileName, kCannotRead, readError);
+            TellFailure(kInput, LineWrap.InFileName,
+                        readError == ERROR_NOT_ENOUGH_MEMORY ? kItemTooLarge : kCannotRead, readError);
             break;
         }
     }
@@ -162,5 +196,8 @@ DWORD WINAPI LineWrapMain(LPVOID) {
     StrFree(LineWrap.LineText);
     StrFree(LineWrap.MaeText);
     StrFree(LineWrap.AtoText);
+    StrFree(LineWrap.OutMae);
+    StrFree(LineWrap.OutAto);
+    ItemTextRelease();
     return 0;
 }

@@ -14,6 +14,9 @@ struct LineWrapState {
     RtString OutFileName;
     RtString MaeText;   // written before each item
     RtString AtoText;   // written after each item, then CR LF
+    int32_t Encoding;   // the input's (a FileEncoding value); the output's too
+    RtString OutMae;    // MaeText in the output's encoding
+    RtString OutAto;    // AtoText and CR LF in the output's encoding
     RtString LineText;  // the item; after the search, the part before its first blank
     int32_t TextLen;    // length of the item as read
     double CharPos;     // 1-based byte position under test

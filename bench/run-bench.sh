@@ -14,9 +14,13 @@
 #           of the Wine process above that of a run on an empty file
 #   file    the file side alone: the item loop without a console on 100000
 #           items (bench/file_bench.cpp), three times in one process
+#   utf8    100000 items with a Japanese word in UTF-8, beside the same items
+#           in Shift-JIS
+#   huge    5,000,000 lines of 1,002 bytes, a 5 GB file (not run unless
+#           asked for with --only: it needs 5 GB of disk and minutes)
 #
 #   bash bench/run-bench.sh [WIN_BUILD_DIR] [--sizes "N N ..."] [--cap SECONDS]
-#                           [--only "items wide long file"] [--wide-items N]
+#                           [--only "items wide long file utf8 huge"] [--wide-items N]
 #
 # WIN_BUILD_DIR defaults to the build this machine's Wine runs
 # (scripts/win-target.sh: build/win32, or build/win64 where 32-bit programs
@@ -35,10 +39,12 @@ win_target_choose
 BUILD="$WIN_BUILD"
 SIZES="1000 10000 100000 1000000"
 CAP=900
-ONLY="items wide long file"
+ONLY="items wide long file utf8"
 WIDE=100000
+ENC_ITEMS=100000
+HUGE_ITEMS=5000000  # 5.01 GB
 usage() {
-    echo "usage: $0 [WIN_BUILD_DIR] [--sizes \"N N ...\"] [--cap SECONDS] [--only \"items wide long file\"] [--wide-items N]" >&2
+    echo "usage: $0 [WIN_BUILD_DIR] [--sizes \"N N ...\"] [--cap SECONDS] [--only \"items wide long file utf8 huge\"] [--wide-items N]" >&2
     exit 2
 }
 while [ $# -gt 0 ]; do
@@ -135,6 +141,26 @@ make_input() {  # dir kind items
                 >"$dir/expected.txt" ;;
         empty)
             : >"$dir/in.txt"; : >"$dir/expected.txt" ;;
+        utf8 | sjis)
+            # "語N more words here": the same items in UTF-8 and in Shift-JIS.
+            awk -v n="$n" -v mae="$MAE" -v ato="$ATO" -v in_file="$dir/in.txt" -v exp_file="$dir/expected.txt" 'BEGIN {
+                for (i = 1; i <= n; i++) {
+                    printf "\350\252\236%d more words here\r\n", i > in_file
+                    printf "%s\350\252\236%d%s\r\n", mae, i, ato > exp_file
+                } }'
+            if [ "$kind" = sjis ]; then
+                iconv -f UTF-8 -t CP932 "$dir/in.txt" >"$dir/in.sjis" && mv "$dir/in.sjis" "$dir/in.txt"
+                iconv -f UTF-8 -t CP932 "$dir/expected.txt" >"$dir/exp.sjis" && mv "$dir/exp.sjis" "$dir/expected.txt"
+            fi ;;
+        huge)
+            # Lines of 1,002 bytes: "wordN" and x's up to 1,000, then CR LF.
+            awk -v n="$n" -v mae="$MAE" -v ato="$ATO" -v in_file="$dir/in.txt" -v exp_file="$dir/expected.txt" 'BEGIN {
+                pad = "x"; while (length(pad) < 1000) pad = pad pad
+                for (i = 1; i <= n; i++) {
+                    w = "word" i
+                    printf "%s %s\r\n", w, substr(pad, 1, 999 - length(w)) > in_file
+                    printf "%s%s%s\r\n", mae, w, ato > exp_file
+                } }' ;;
     esac
 }
 
@@ -277,6 +303,21 @@ if wants long; then
     else
         FAILS=$((FAILS + 1))
     fi
+fi
+if wants utf8; then
+    note "utf8: $ENC_ITEMS items \"語N more words here\" in UTF-8 against the same items in Shift-JIS"
+    if run_workload "sjis-$ENC_ITEMS" sjis "$ENC_ITEMS" "$CAP"; then
+        SJIS_MS=$MS
+        if run_workload "utf8-$ENC_ITEMS" utf8 "$ENC_ITEMS" "$CAP"; then
+            note "UTF-8 / Shift-JIS time: $(awk -v u="$MS" -v s="$SJIS_MS" 'BEGIN { printf "%.2f", u / s }')"
+        else FAILS=$((FAILS + 1)); fi
+    else
+        FAILS=$((FAILS + 1))
+    fi
+fi
+if wants huge; then
+    note "huge: $HUGE_ITEMS lines of 1,002 bytes ($((HUGE_ITEMS * 1002 / 1000000)) MB), past 4 GiB"
+    run_workload "huge-$HUGE_ITEMS" huge "$HUGE_ITEMS" "$CAP" || FAILS=$((FAILS + 1))
 fi
 if wants file; then
     note "file: the item loop without a console, 100000 items"

@@ -566,6 +566,48 @@ whole_character_checks() {
     else fail "whole characters" "$why"; fi
 }
 
+# --------------------------------------------- inputs in UTF-8 and UTF-16
+# A Japanese list saved as Notepad saves it (UTF-8 without a BOM, UTF-16 LE
+# with one), 「 and 」 typed as mae and ato: the output in the input's
+# encoding, the console in Shift-JIS behind a line naming the encoding.
+
+encoding_checks() {
+    local dir="$OUT/encodings" kind
+    rm -rf "$dir"; mkdir -p "$dir"
+    printf '東京 都\r\n大阪,京都\r\n  札幌\r\n' >"$dir/list.txt"
+    printf '「東京」\r\n「大阪」\r\n「京都」\r\n「札幌」\r\n' >"$dir/framed.txt"
+    for kind in UTF-8 'UTF-16 LE'; do
+        local name=in8.txt
+        if [ "$kind" = UTF-8 ]; then
+            cp "$dir/list.txt" "$dir/$name"; cp "$dir/framed.txt" "$dir/expected-$name"
+        else
+            name=in16.txt
+            { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$dir/list.txt"; } >"$dir/$name"
+            { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$dir/framed.txt"; } >"$dir/expected-$name"
+        fi
+        LIMIT=60 start_program "$dir" "$APP"
+        local pid=$RUN_PID
+        if [ -z "$(window_id)" ]; then
+            wait_exit "$pid" 1
+            fail "$kind input" "no window appeared (exit code $EXIT_RC)"
+            continue
+        fi
+        answer "$name" "out-$name" '「' '」'
+        local why=""
+        wait_file_equals "$dir/out-$name" 10 "$dir/expected-$name" ||
+            why+="out-$name: $(od -An -tx1 "$dir/out-$name" 2>&1 | head -2 | tr -s ' \n' ' '); "
+        local rows=(" Input file name ? $name" " Output file name ? out-$name" ' mae ? 「' ' ato ? 」'
+                    "入力「$name」は $kind として読みます" 「東京」 「大阪」 「京都」 「札幌」 osimai)
+        screen_matches "enc-${name%.txt}" 5 "${rows[@]}" ||
+            why+="$DIFF pixels differ from the reference drawing (see $OUT/enc-${name%.txt}-diff.png); "
+        helper prompt_close
+        wait_exit "$pid" 10
+        [ "$EXIT_RC" = 0 ] || why+="exit code $EXIT_RC; "
+        if [ -z "$why" ]; then pass "$kind input: output in $kind byte for byte, console in Shift-JIS (pixel-exact)"
+        else fail "$kind input" "$why"; fi
+    done
+}
+
 # --------------------------------------------------------------------- run
 
 machinery
@@ -577,6 +619,7 @@ else
 fi
 if [ -f "$APP" ]; then
     app_checks
+    encoding_checks
     if [ -f "$HELPERS/sys_message.exe" ]; then app_failure_checks
     else fail "application failures" "sys_message.exe is not built"; fi
 else

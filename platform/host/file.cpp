@@ -121,39 +121,82 @@ BOOL WINAPI CloseHandle(HANDLE handle) {
     return TRUE;
 }
 
-DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD method) {
-    HostCountCall(HostCallSetFilePointer);
+namespace {
+
+// Moves the position of an open file by a 64-bit distance: the new
+// position, or -1 with the last error set.
+int64_t MovePointer(HANDLE handle, int64_t move, DWORD method) {
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
     if (!f || method > FILE_END) {
         SetLastError(f ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
-        return INVALID_SET_FILE_POINTER;
+        return -1;
     }
-    // Without a high part the distance is a signed 32-bit value.
-    int64_t move = distance_high ? (int64_t)(((uint64_t)(uint32_t)*distance_high << 32) |
-                                             (uint32_t)distance)
-                                 : (int64_t)distance;
     off_t base = 0;
     if (method == FILE_CURRENT) base = lseek(f->fd, 0, SEEK_CUR);
     if (method == FILE_END) base = lseek(f->fd, 0, SEEK_END);
-    if (base < 0 || (int64_t)base + move < 0) return INVALID_SET_FILE_POINTER;
+    if (base < 0 || (int64_t)base + move < 0) {
+        SetLastError(ERROR_NEGATIVE_SEEK);
+        return -1;
+    }
     off_t pos = lseek(f->fd, (off_t)(base + move), SEEK_SET);
-    if (pos < 0) return INVALID_SET_FILE_POINTER;
-    if (distance_high) *distance_high = (LONG)((uint64_t)pos >> 32);
-    return (DWORD)pos;
+    if (pos < 0) SetLastError(HostErrorFromErrno(errno));
+    return pos;
 }
 
-DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high) {
-    HostCountCall(HostCallGetFileSize);
+int64_t FileSizeOf(HANDLE handle) {
     std::lock_guard<std::mutex> lock(handles.mutex);
     HostFile* f = Lookup(handle);
     struct stat st;
     if (!f || fstat(f->fd, &st) != 0) {
         SetLastError(f ? HostErrorFromErrno(errno) : ERROR_INVALID_HANDLE);
-        return INVALID_FILE_SIZE;
+        return -1;
     }
-    if (size_high) *size_high = (DWORD)((uint64_t)st.st_size >> 32);
-    return (DWORD)st.st_size;
+    return st.st_size;
+}
+
+}  // namespace
+
+DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD method) {
+    HostCountCall(HostCallSetFilePointer);
+    // Without a high part the distance is a signed 32-bit value, and a
+    // position that needs more than 32 bits is refused, as the system does.
+    int64_t move = distance_high ? (int64_t)(((uint64_t)(uint32_t)*distance_high << 32) |
+                                             (uint32_t)distance)
+                                 : (int64_t)distance;
+    int64_t pos = MovePointer(handle, move, method);
+    if (pos < 0) return INVALID_SET_FILE_POINTER;
+    if (distance_high) *distance_high = (LONG)((uint64_t)pos >> 32);
+    else if (pos > (int64_t)UINT32_MAX - 1) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    return (DWORD)pos;
+}
+
+BOOL WINAPI SetFilePointerEx(HANDLE handle, LARGE_INTEGER distance, PLARGE_INTEGER position,
+                             DWORD method) {
+    HostCountCall(HostCallSetFilePointer);
+    int64_t pos = MovePointer(handle, distance.QuadPart, method);
+    if (pos < 0) return FALSE;
+    if (position) position->QuadPart = pos;
+    return TRUE;
+}
+
+DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high) {
+    HostCountCall(HostCallGetFileSize);
+    int64_t size = FileSizeOf(handle);
+    if (size < 0) return INVALID_FILE_SIZE;
+    if (size_high) *size_high = (DWORD)((uint64_t)size >> 32);
+    return (DWORD)size;
+}
+
+BOOL WINAPI GetFileSizeEx(HANDLE handle, PLARGE_INTEGER size) {
+    HostCountCall(HostCallGetFileSize);
+    int64_t bytes = FileSizeOf(handle);
+    if (bytes < 0) return FALSE;
+    size->QuadPart = bytes;
+    return TRUE;
 }
 
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytes, LPDWORD read_count, OVERLAPPED*) {

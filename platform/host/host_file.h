@@ -1,9 +1,9 @@
-// Host stand-in: files. CreateFileA, CloseHandle, SetFilePointer,
-// GetFileSize, ReadFile and WriteFile over POSIX files, with what the
+// Host stand-in: files. CreateFileA, CloseHandle, SetFilePointer(Ex),
+// GetFileSize(Ex), ReadFile and WriteFile over POSIX files, with what the
 // runtime relies on: the access rights and creation dispositions, unshared
 // opens (a second open of an open file fails, from this process or another),
-// 32-bit positions, all-ones answers on a handle that is not open, and the
-// Windows error code of each failure through SetLastError.
+// 32- and 64-bit positions, all-ones answers (or FALSE) on a handle that is
+// not open, and the Windows error code of each failure through SetLastError.
 #pragma once
 #include "host_kernel.h"
 
@@ -34,6 +34,9 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRI
 BOOL WINAPI CloseHandle(HANDLE handle);
 DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD method);
 DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD size_high);
+BOOL WINAPI SetFilePointerEx(HANDLE handle, LARGE_INTEGER distance, PLARGE_INTEGER position,
+                             DWORD method);
+BOOL WINAPI GetFileSizeEx(HANDLE handle, PLARGE_INTEGER size);
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD bytes, LPDWORD read, OVERLAPPED* ov);
 BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD bytes, LPDWORD written,
                       OVERLAPPED* ov);

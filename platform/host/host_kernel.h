@@ -35,6 +35,10 @@ typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
 typedef DWORD LCID;
 typedef DWORD COLORREF;
+// Only the 64-bit view of the union is used.
+typedef union {
+    int64_t QuadPart;
+} LARGE_INTEGER, *PLARGE_INTEGER;
 typedef void* HANDLE;
 typedef HANDLE HMODULE;
 typedef HANDLE HINSTANCE;
@@ -84,6 +88,22 @@ LPSTR WINAPI lstrcpyA(LPSTR dst, LPCSTR src);
 BOOL WINAPI IsDBCSLeadByte(BYTE b);    // code page 932 lead bytes
 UINT WINAPI GetACP();                  // 932
 
+// Code page conversions (codepage.cpp): CP_ACP (932, through iconv's
+// CP932) and CP_UTF8 only; flags are ignored. As on Windows, a byte that
+// does not decode gives U+FFFD, and a character the code page lacks the
+// default character '?' (or the one given). A length of -1 includes the
+// NUL; an output size of 0 asks for the length needed.
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef BOOL* LPBOOL;
+#define CP_ACP 0
+#define CP_UTF8 65001
+#define WC_NO_BEST_FIT_CHARS 0x400
+int WINAPI MultiByteToWideChar(UINT cp, DWORD flags, LPCSTR src, int srclen, LPWSTR dst, int dstlen);
+int WINAPI WideCharToMultiByte(UINT cp, DWORD flags, LPCWSTR src, int srclen, LPSTR dst, int dstlen,
+                               LPCSTR defchar, LPBOOL used_default);
+
 // Threads and the process.
 typedef DWORD (WINAPI* LPTHREAD_START_ROUTINE)(LPVOID);
 struct SECURITY_ATTRIBUTES;
@@ -116,6 +136,7 @@ int WINAPI MessageBoxA(void* owner, LPCSTR text, LPCSTR caption, UINT type);
 #define ERROR_DISK_FULL 112
 #define ERROR_FILENAME_EXCED_RANGE 206
 #define ERROR_INSUFFICIENT_BUFFER 122
+#define ERROR_NEGATIVE_SEEK 131
 #define ERROR_MR_MID_NOT_FOUND 317
 #define ERROR_IO_DEVICE 1117
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200u

@@ -84,6 +84,10 @@ extern ValueListState ValueList;
 
 // Stores one item (borrowed NUL-terminated bytes) into the variable of entry k.
 void StoreItem(int32_t k, const char* text);
+// The same for an item that may hold NUL bytes (UTF-16 text): a string
+// variable gets all length bytes; a numeric one reads text up to its first
+// NUL, so text[length] must be 0.
+void StoreItemBytes(int32_t k, const char* text, int32_t length);
 // Narrowing rules of StoreItem, exposed for tests.
 int32_t RoundToInt32(double value);
 float RoundToSingle(double value);

@@ -28,7 +28,9 @@ float RoundToSingle(double value) {
     return (float)value;
 }
 
-void StoreItem(int32_t k, const char* text) {
+void StoreItem(int32_t k, const char* text) { StoreItemBytes(k, text, lstrlenA(text)); }
+
+void StoreItemBytes(int32_t k, const char* text, int32_t length) {
     if (k < 0 || k > 31) return;
     void* address = ValueList.ValueAddress[k];
     if (!address) return;
@@ -62,9 +64,8 @@ void StoreItem(int32_t k, const char* text) {
     case TypeString: {
         RtString* variable = (RtString*)address;
         StrFree(*variable);
-        int32_t n = lstrlenA(text);
-        *variable = StrAlloc(n);
-        RtlMoveMemory(*variable, text, (size_t)n);
+        *variable = StrAlloc(length);
+        RtlMoveMemory(*variable, text, (size_t)length);
         break;
     }
     default:

@@ -1,4 +1,5 @@
 // FileEof: whether the reader's position has reached the file's end.
+// Positions are 64-bit, so files of any size end where they really end.
 #include "file_read_buffer.h"
 
 int32_t FileEof(int32_t number) {
@@ -6,14 +7,14 @@ int32_t FileEof(int32_t number) {
     if (!slot) return -1;
     // A byte read ahead and not yet consumed lies before the end.
     if (FileReadUnread(number) > 0) return 0;
-    // Otherwise the reader stands at the system's position.
+    // Otherwise the reader stands at the system's position. On a handle
+    // that is not open the position calls fail: -1, so a failed input ends
+    // a read loop.
     HANDLE h = *slot;
-    // On a handle that is not open each position call answers all ones, and
-    // all ones is not below all ones: -1, so a failed input ends a read loop.
-    DWORD cur = SetFilePointer(h, 0, nullptr, FILE_CURRENT);
-    DWORD end = SetFilePointer(h, 0, nullptr, FILE_END);
-    // The saved position goes back as a signed 32-bit distance: right only
-    // for files below 2 GiB.
-    SetFilePointer(h, (LONG)cur, nullptr, FILE_BEGIN);
-    return cur >= end ? -1 : 0;
+    LARGE_INTEGER zero, cur, end;
+    zero.QuadPart = 0;
+    if (!SetFilePointerEx(h, zero, &cur, FILE_CURRENT)) return -1;
+    if (!SetFilePointerEx(h, zero, &end, FILE_END)) return -1;
+    SetFilePointerEx(h, cur, nullptr, FILE_BEGIN);
+    return cur.QuadPart >= end.QuadPart ? -1 : 0;
 }

@@ -25,7 +25,11 @@ void FileOpen(RtString name, int32_t mode, int32_t number) {
         *slot = h;
         // Whatever was read ahead under this number belonged to the old file.
         FileReadReset(number, mode == FileModeRead && h != INVALID_HANDLE_VALUE);
-        if (mode == FileModeAppend) SetFilePointer(h, 0, nullptr, FILE_END);
+        if (mode == FileModeAppend) {
+            LARGE_INTEGER zero;
+            zero.QuadPart = 0;
+            SetFilePointerEx(h, zero, nullptr, FILE_END);  // 64-bit: past 4 GiB too
+        }
     }
     StrFree(name);
 }

@@ -36,10 +36,27 @@ FileReadResult FillBuffer(FileReadSlot* slot, HANDLE h) {
     return slot->End ? FileReadByte : FileReadNone;
 }
 
+FileReadResult FillBufferKeeping(FileReadSlot* slot, HANDLE h) {
+    const uint32_t kept = slot->End - slot->Next;
+    if (kept) slot->Block[0] = slot->Block[slot->Next];
+    slot->Next = 0;
+    slot->End = kept;
+    DWORD got = 0, want = slot->BlockBytes - kept;
+    if (!ReadFile(h, slot->Block + kept, want, &got, nullptr)) {
+        FileErrorNoteHandle(h, GetLastError());
+        return FileReadFailed;
+    }
+    slot->End += got <= want ? got : want;
+    return got ? FileReadByte : FileReadNone;
+}
+
 void FileReadStatementEnd(FileReadSlot* slot, HANDLE h) {
     if (slot->ReadAhead) return;
-    if (slot->Next < slot->End)
-        SetFilePointer(h, -(LONG)(slot->End - slot->Next), nullptr, FILE_CURRENT);
+    if (slot->Next < slot->End) {
+        LARGE_INTEGER back;
+        back.QuadPart = -(int64_t)(slot->End - slot->Next);
+        SetFilePointerEx(h, back, nullptr, FILE_CURRENT);
+    }
     slot->Next = slot->End = 0;
 }
 
@@ -67,10 +84,15 @@ uint32_t FileReadUnread(int32_t number) {
 
 char* FileReadItemBuffer(uint32_t bytes) {
     if (bytes > FileRead.ItemCapacity) {
+        const uint32_t limit = FileRead.ItemLimit ? FileRead.ItemLimit : kFileItemLimit;
+        if (bytes > limit + 1) return nullptr;  // the item and its terminator
         uint32_t capacity = FileRead.ItemCapacity < 128 ? 256 : FileRead.ItemCapacity;
         while (capacity < bytes) capacity = capacity <= UINT32_MAX / 2 ? capacity * 2 : bytes;
-        FileRead.Item = (char*)(FileRead.Item ? RtHeapReAlloc(FileRead.Item, capacity)
-                                              : RtHeapAlloc(capacity, false));
+        if (capacity > limit + 1) capacity = limit + 1;
+        void* grown = FileRead.Item ? HeapReAlloc(RtHeap, 0, FileRead.Item, capacity)
+                                    : HeapAlloc(RtHeap, 0, capacity);
+        if (!grown) return nullptr;
+        FileRead.Item = (char*)grown;
         FileRead.ItemCapacity = capacity;
     }
     return FileRead.Item;

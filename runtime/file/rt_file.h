@@ -37,6 +37,19 @@ int32_t FileEof(int32_t number);                             // -1 at or past th
 void FileInput(int32_t number);   // fills the variables of the value list
 void FilePrint(int32_t number, RtString text);  // consumes text
 
+// An input file's text encoding (file_encoding.cpp). FileDetectEncoding
+// looks once at a file opened for input only, before anything is read from
+// it, and gives one of these; every other file, and every file it was not
+// asked about, is read as bytes (FileEncodingAnsi).
+enum : int32_t {
+    FileEncodingAnsi = 0,     // the ANSI code page: bytes as they are
+    FileEncodingUtf8 = 1,     // UTF-8 without a BOM
+    FileEncodingUtf8Bom = 2,  // UTF-8 behind a BOM
+    FileEncodingUtf16Le = 3,  // UTF-16, little-endian, behind a BOM
+    FileEncodingUtf16Be = 4,  // UTF-16, big-endian, behind a BOM
+};
+int32_t FileDetectEncoding(int32_t number);
+
 // The error record (file_error.cpp): per file number the first system error
 // (GetLastError value) of an open, a read or a write since the number was
 // last opened or closed. Program thread only.

@@ -12,6 +12,7 @@
 #include "console_driver.h"
 #include "linewrap.h"
 #include "program_reset.h"
+#include "file_read_buffer.h"
 #include "rt_file.h"
 #include "test_support.h"
 
@@ -154,6 +155,76 @@ INSTANTIATE_TEST_SUITE_P(
              "a\r\n" + kMegabytes + "x\r\n"}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
+// Inputs in UTF-8 and UTF-16: the output in the input's encoding (items as
+// their bytes, mae and ato converted, a BOM where the input had one), the
+// console in its code page behind a line naming the encoding.
+struct EncodingCase {
+    const char* name;
+    std::string input;
+    std::string output;
+    std::string encoding;            // as the console names it; "" for none
+    std::vector<std::string> shown;  // the item rows (Shift-JIS)
+};
+
+void PrintTo(const EncodingCase& c, std::ostream* os) { *os << c.name; }
+
+std::string Utf16(const std::u16string& text, bool big_endian) {
+    std::string bytes;
+    for (char16_t u : text) {
+        char hi = (char)(u >> 8), lo = (char)(u & 0xFF);
+        bytes += big_endian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return bytes;
+}
+
+class Encodings : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(Encodings, OutputInTheInputsEncodingConsoleInItsCodePage) {
+    const EncodingCase& c = GetParam();
+    std::string dir = TestTempDir(std::string("app-enc-") + c.name);
+    std::string in = dir + "in.txt", out = dir + "out.txt";
+    WriteFile(in, c.input);
+    RunResult r = RunProgram({in, out, "\x81\x75", "\x81\x76"}, in, out);  // 「 and 」
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.output, c.output);
+    std::vector<std::string> rows(r.grid.begin() + 4, r.grid.end());
+    std::vector<std::string> want;
+    if (!c.encoding.empty())
+        want.push_back("\x93\xfc\x97\xcd\x81\x75" + in + "\x81\x76\x82\xcd " + c.encoding +
+                       " \x82\xc6\x82\xb5\x82\xc4\x93\xc7\x82\xdd\x82\xdc\x82\xb7");
+    for (const std::string& item : c.shown) want.push_back("\x81\x75" + item + "\x81\x76");
+    want.push_back("osimai");
+    want.push_back("");
+    EXPECT_EQ(rows, want);
+}
+
+const std::string kBom8 = "\xEF\xBB\xBF";
+const std::string kNihon = "\x93\xfa\x96\x7b";  // 日本 in Shift-JIS
+const std::u16string kLines16 = u"a b,c\r\n\u65e5\u672c\r\n";
+const std::u16string kFramed16 = u"\u300ca\u300d\r\n\u300cc\u300d\r\n\u300c\u65e5\u672c\u300d\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    App, Encodings,
+    ::testing::Values(
+        EncodingCase{"Utf8", "日本 語\r\nx€\r\n", "「日本」\r\n「x€」\r\n", "UTF-8", {kNihon, "x?"}},
+        EncodingCase{"Utf8Bom", kBom8 + "日本\r\n", kBom8 + "「日本」\r\n", "UTF-8 (BOM)", {kNihon}},
+        EncodingCase{"Utf8BomInvalidBytesPassThrough", kBom8 + "a\xff\xc3 b\r\n", kBom8 + "「a\xff\xc3」\r\n",
+                     "UTF-8 (BOM)", {"a??"}},
+        EncodingCase{"Utf16Le", "\xFF\xFE" + Utf16(kLines16, false), "\xFF\xFE" + Utf16(kFramed16, false),
+                     "UTF-16 LE", {"a", "c", kNihon}},
+        EncodingCase{"Utf16Be", "\xFE\xFF" + Utf16(kLines16, true), "\xFE\xFF" + Utf16(kFramed16, true),
+                     "UTF-16 BE", {"a", "c", kNihon}},
+        EncodingCase{"Utf16OddLastByteAndLoneSurrogate", "\xFF\xFE" + Utf16(u"\xd800x", false) + "y",
+                     "\xFF\xFE" + Utf16(u"\u300c\xd800x", false) + "y" + Utf16(u"\u300d\r\n", false),
+                     "UTF-16 LE", {"?x?"}},
+        // Not UTF-8: Shift-JIS, ASCII and a UTF-16 text without a BOM stay bytes.
+        EncodingCase{"ShiftJisStaysBytes", kNihon + "\r\n", "\x81\x75" + kNihon + "\x81\x76\r\n", "", {kNihon}},
+        EncodingCase{"Utf16WithoutBomIsBytes", std::string("a\0\r\0\n\0", 6),
+                     "\x81\x75" "a\x81\x76\r\n\x81\x75\r\x81\x76\r\n\x81\x75\x81\x76\r\n\x81\x75\x81\x76\r\n", "",
+                     {"a", "\r", "", ""}}),
+    [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
+
 TEST(AppAnswers, AnswerWithACommaIsRefusedAndAskedAgain) {
     std::string dir = TestTempDir("app-comma");
     std::string in = dir + "in.txt", out = dir + "out.txt";
@@ -271,6 +342,26 @@ INSTANTIATE_TEST_SUITE_P(
                      "osimai"},
                     ""}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// An item past what the reader holds: the items before it are written
+// whole, one line tells it, the run ends there with exit code 1.
+TEST(AppFailures, AnItemTooLargeToHoldEndsTheRun) {
+    std::string dir = TestTempDir("app-too-large");
+    std::string in = dir + "in.txt", out = dir + "out.txt";
+    WriteFile(in, "a b\r\n" + std::string(400, 'x') + "\r\nc\r\n");
+    FileRead.ItemLimit = 300;
+    RunResult r = RunProgram({in, out, "[", "]"}, in, out);
+    FileRead.ItemLimit = 0;
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.output, "[a]\r\n");
+    ASSERT_EQ(r.grid.size(), 8u);
+    EXPECT_EQ(r.grid[5], "\x93\xfc\x97\xcd\x81\x75" + in +
+                             "\x81\x76\x82\xcc\x8d\x80\x96\xda\x82\xaa\x91\xe5\x82\xab\x82\xb7\x82\xac"
+                             "\x82\xc4\x93\xc7\x82\xdf\x82\xdc\x82\xb9\x82\xf1: Not enough memory resources are "
+                             "available to process this command.");
+    EXPECT_EQ(r.grid[6], "osimai");
+}
 
 TEST(AppLifetime, ClosingTheWindowAfterAFailureEndsWithOne) {
     std::string dir = TestTempDir("app-fail-close");

@@ -195,3 +195,112 @@ TEST_F(FileInputTest, NoFileStoresNothingAndAllocatesNothing) {
 }
 
 }  // namespace
+
+// Past 4 GiB: a sparse file whose items lie behind a hole. The reader's end
+// test, its position and an append all work with 64-bit positions. One-byte
+// blocks make every end test ask the system.
+TEST_F(FileInputTest, ItemsBehindFourGiB) {
+    std::string path = TestTempDir("input-4gib") + "in";
+    LARGE_INTEGER at;
+    at.QuadPart = ((int64_t)4100 << 20) + 7;  // above 2^32: no 32-bit value holds it
+    Open(path, FileModeWrite, 1);
+    ASSERT_TRUE(SetFilePointerEx(FileTable.Handles[0], at, nullptr, FILE_BEGIN));
+    Print(1, "x\r\ny");
+    FileClose(1);
+    Open(path, FileModeAppend, 1);
+    Print(1, "z\r\n");
+    FileClose(1);
+
+    FileRead.BlockBytes = 1;
+    Open(path, FileModeRead, 1);
+    ASSERT_TRUE(SetFilePointerEx(FileTable.Handles[0], at, nullptr, FILE_BEGIN));
+    RtString variable = StrAlloc(0);
+    ListOneString(&variable);
+    for (const char* item : {"x", "yz"}) {
+        EXPECT_EQ(FileEof(1), 0);
+        FileInput(1);
+        EXPECT_EQ(Bytes(variable), item);
+    }
+    EXPECT_EQ(FileEof(1), -1);
+    EXPECT_EQ(FileError(1), 0u);
+    StrFree(variable);
+    FileClose(1);
+    FileRead.BlockBytes = 0;
+    std::remove(path.c_str());
+}
+
+// An item longer than the reader holds fails its statement with
+// ERROR_NOT_ENOUGH_MEMORY and stores nothing; items up to the bound are whole.
+TEST_F(FileInputTest, AnItemPastTheBoundFailsItsStatement) {
+    std::string path = TestTempDir("input-bound") + "in";
+    WriteAll(path, string(300, 'a') + "\r\n" + string(301, 'b') + "\r\n");
+    FileRead.ItemLimit = 300;
+    Open(path, FileModeRead, 1);
+    RtString variable = StrFromText(kNothing);
+    ListOneString(&variable);
+    FileInput(1);
+    EXPECT_EQ(Bytes(variable), string(300, 'a'));
+    EXPECT_EQ(FileError(1), 0u);
+    StrAssign(&variable, StrFromText(kNothing));
+    FileInput(1);
+    EXPECT_EQ(Bytes(variable), kNothing);
+    EXPECT_EQ(FileError(1), (DWORD)ERROR_NOT_ENOUGH_MEMORY);
+    StrFree(variable);
+    FileClose(1);
+    FileRead.ItemLimit = 0;
+}
+
+// What FileDetectEncoding finds, and the items read afterwards (raw bytes:
+// UTF-16 items keep two bytes per unit). Small blocks put the block's end
+// inside a UTF-8 sequence or a UTF-16 unit.
+struct EncodingCase {
+    const char* name;
+    string file;
+    uint32_t block;  // 0: the default
+    int32_t encoding;
+    std::vector<string> items;
+};
+
+const EncodingCase kEncodingCases[] = {
+    {"ASCII is ANSI", "ab cd\r\n", 0, FileEncodingAnsi, {"ab cd"}},
+    {"Shift-JIS is ANSI", "\x93\xfa\x96\x7b\r\n", 0, FileEncodingAnsi, {"\x93\xfa\x96\x7b"}},
+    {"UTF-8 without a BOM", "x\xe6\x97\xa5\r\n", 0, FileEncodingUtf8, {"x\xe6\x97\xa5"}},
+    {"a sequence cut by the first block", "ab\xe6\x97\xa5\r\n", 4, FileEncodingUtf8, {"ab\xe6\x97\xa5"}},
+    {"a sequence cut by the file's end", "ab\xe6\x97", 0, FileEncodingAnsi, {"ab\xe6\x97"}},
+    {"an overlong form", "\xc0\x80", 0, FileEncodingAnsi, {"\xc0\x80"}},
+    {"a surrogate", "\xed\xa0\x80", 0, FileEncodingAnsi, {"\xed\xa0\x80"}},
+    {"past U+10FFFF", "\xf4\x90\x80\x80", 0, FileEncodingAnsi, {"\xf4\x90\x80\x80"}},
+    {"the UTF-8 BOM is no part of the item", "\xef\xbb\xbf" "a,b", 0, FileEncodingUtf8Bom, {"a", "b"}},
+    {"a UTF-8 BOM alone", "\xef\xbb\xbf", 0, FileEncodingUtf8Bom, {}},
+    {"UTF-16 LE by unit across odd blocks", string("\xff\xfe" " \0a\0,\0b\0\r\0\n\0c\0", 16), 3,
+     FileEncodingUtf16Le, {string("a\0", 2), string("b\0", 2), string("c\0", 2)}},
+    {"UTF-16 BE, a NUL unit ends an item", string("\xfe\xff\0a\0\0\0b\x30\x42", 10), 0, FileEncodingUtf16Be,
+     {string("\0a", 2), string("\0b\x30\x42", 4)}},
+    {"UTF-16: quotes keep a comma, a lone CR stays", string("\xff\xfe\"\0,\0\"\0\r\0x\0", 12), 0,
+     FileEncodingUtf16Le, {string("\"\0,\0\"\0\r\0x\0", 10)}},
+    {"UTF-16: the odd last byte stays", string("\xff\xfe" "a\0b", 5), 2, FileEncodingUtf16Le,
+     {string("a\0b", 3)}},
+};
+
+TEST_F(FileInputTest, EncodingsAndTheirItems) {
+    std::string path = TestTempDir("input-encodings") + "in";
+    for (const EncodingCase& c : kEncodingCases) {
+        SCOPED_TRACE(c.name);
+        WriteAll(path, c.file);
+        FileRead.BlockBytes = c.block;
+        Open(path, FileModeRead, 1);
+        EXPECT_EQ(FileDetectEncoding(1), c.encoding);
+        EXPECT_EQ(FileDetectEncoding(1), c.encoding) << "asked again";
+        RtString variable = StrAlloc(0);
+        ListOneString(&variable);
+        std::vector<string> items;
+        while (!FileEof(1) && items.size() < 10) {
+            FileInput(1);
+            items.push_back(Bytes(variable));
+        }
+        EXPECT_EQ(items, c.items);
+        StrFree(variable);
+        FileClose(1);
+    }
+    FileRead.BlockBytes = 0;
+}

@@ -10,8 +10,10 @@
 // byte 1 the open mode (input only, or in one case of four read-write with
 // its one-byte block), how often FileEof is asked between statements (1 to
 // 3) and the read-ahead block's size (tiny sizes put block boundaries
-// everywhere); then one type code per variable; the rest is the file, kept
-// in memory-backed /dev/shm where there is one.
+// everywhere) and whether FileDetectEncoding looks at the file first (an
+// input-only file with a BOM is then read behind it, a UTF-16 one by code
+// unit, as the plain reader also does); then one type code per variable;
+// the rest is the file, kept in memory-backed /dev/shm where there is one.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,25 +49,39 @@ union Variable {
     double number;
 };
 
-// The plain reader: the file in memory and a position in it.
+// The plain reader: the file in memory and a position in it. A UTF-16 file
+// is read by unit (the odd last byte b as 0x10000 | b), else by byte.
 struct PlainReader {
     const uint8_t* bytes;
     size_t size;
     size_t pos = 0;
-    bool Next(unsigned char* c) {
+    int unit = 1;  // 1, or 2 for UTF-16
+    bool big_endian = false;
+    size_t last = 0;
+    bool Next(uint32_t* c) {
         if (pos >= size) return false;
-        *c = bytes[pos++];
+        last = unit == 2 && pos + 1 < size ? 2 : 1;
+        const uint8_t* p = bytes + pos;
+        *c = last == 1 ? (unit == 2 ? 0x10000u | p[0] : p[0])
+                       : big_endian ? (uint32_t)p[0] << 8 | p[1] : (uint32_t)p[1] << 8 | p[0];
+        pos += last;
         return true;
     }
-    void GiveBack() { pos--; }
+    void GiveBack() { pos -= last; }
     int32_t Eof() const { return pos >= size ? -1 : 0; }
+    // The item's bytes for c: the file's own, or ASCII for a numeric target.
+    void Put(std::string* item, uint32_t c, bool narrow) {
+        if (unit == 1) *item += (char)c;
+        else if (narrow) *item += c < 0x80 ? (char)c : '?';
+        else item->append((const char*)bytes + pos - last, last);
+    }
 };
 
-bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(uint32_t c) { return c == ' ' || c == '\t'; }
 
 // One item; false when the file ends where the item's first byte should be.
 bool PlainItem(PlainReader& in, std::string* item, bool string_target) {
-    unsigned char c;
+    uint32_t c;
     for (;;) {  // blanks and tabs before the item
         if (!in.Next(&c)) return false;
         if (!IsBlank(c)) break;
@@ -77,11 +93,13 @@ bool PlainItem(PlainReader& in, std::string* item, bool string_target) {
         if (c == '"') quoted = !quoted;
         if (c == 0 || c == '\n') break;
         if (c == '\r') {
-            unsigned char next;
+            uint32_t next;
             bool more = in.Next(&next);
             if (more && next == '\n') break;
             if (more) in.GiveBack();
-            *item += (char)c;
+            size_t cr = in.pos - (in.unit == 2 ? 2 : 1);  // the CR's own bytes
+            if (in.unit == 1 || !string_target) *item += '\r';
+            else item->append((const char*)in.bytes + cr, 2);
             if (!more) break;
             continue;
         }
@@ -95,7 +113,7 @@ bool PlainItem(PlainReader& in, std::string* item, bool string_target) {
             }
             break;
         }
-        *item += (char)c;
+        in.Put(item, c, !string_target);
     }
     return true;
 }
@@ -106,7 +124,7 @@ void PlainStatement(PlainReader& in) {
     std::string item;
     for (int32_t k = 0; k < 32; k++) {
         if (!PlainItem(in, &item, ValueList.ValueType[k] == TypeString)) break;
-        StoreItem(k, item.c_str());
+        StoreItemBytes(k, item.c_str(), (int32_t)item.size());
         if (k + 1 < 32 && !ValueList.ValueAddress[k + 1]) break;
     }
 }
@@ -168,6 +186,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     FileOpen(StrFromText(path.c_str()), mode, 1);
     Check(FileTable.Handles[0] != INVALID_HANDLE_VALUE, "the open failed");
+    if (options & 0x40) {
+        // What the first block shows decides: a BOM in it is skipped.
+        const uint8_t* b = plain.bytes;
+        size_t first = FileRead.BlockBytes ? FileRead.BlockBytes : kFileReadBlock;
+        if (first > plain.size) first = plain.size;
+        int32_t want = FileEncodingAnsi;
+        if (first >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) want = FileEncodingUtf8Bom, plain.pos = 3;
+        else if (first >= 2 && b[0] == 0xFF && b[1] == 0xFE) want = FileEncodingUtf16Le;
+        else if (first >= 2 && b[0] == 0xFE && b[1] == 0xFF) want = FileEncodingUtf16Be;
+        if (mode != FileModeRead) want = FileEncodingAnsi, plain.pos = 0;
+        if (want == FileEncodingUtf16Le || want == FileEncodingUtf16Be) {
+            plain.pos = 2;
+            plain.unit = 2;
+            plain.big_endian = want == FileEncodingUtf16Be;
+        }
+        int32_t got = FileDetectEncoding(1);
+        Check(got == want || (want == FileEncodingAnsi && got == FileEncodingUtf8),
+              "FileDetectEncoding differs from the BOM");
+    }
     int32_t strings = LiveStrings();
     // One statement more than the loop of a program makes: past the end,
     // both must store nothing.
