@@ -151,6 +151,10 @@ DWORD WINAPI LineWrapMain(LPVOID) {
     LineWrap.LineText = StrAlloc(0);
     LineWrap.MaeText = StrAlloc(0);
     LineWrap.AtoText = StrAlloc(0);
+    // The command line's arguments answer the questions in order (a file
+    // dropped on the program's icon is the first).
+    LineWrap.ArgumentCount = RtArguments(LineWrap.Arguments, 4);
+    ConSetAnswers(LineWrap.Arguments, LineWrap.ArgumentCount);
 
     Ask(" Input file name ? ", &LineWrap.InFileName);
     Ask(" Output file name ? ", &LineWrap.OutFileName);
@@ -196,6 +200,8 @@ DWORD WINAPI LineWrapMain(LPVOID) {
     StrFree(LineWrap.LineText);
     StrFree(LineWrap.MaeText);
     StrFree(LineWrap.AtoText);
+    for (int32_t i = 0; i < LineWrap.ArgumentCount; i++) StrFree(LineWrap.Arguments[i]);
+    ConSetAnswers(nullptr, 0);
     StrFree(LineWrap.OutMae);
     StrFree(LineWrap.OutAto);
     ItemTextRelease();

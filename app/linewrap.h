@@ -21,6 +21,8 @@ struct LineWrapState {
     int32_t TextLen;    // length of the item as read
     double CharPos;     // 1-based byte position under test
     bool Writing;       // the output file is open and no write to it has failed
+    RtString Arguments[4];  // the command line's answers to the four questions
+    int32_t ArgumentCount;
 };
 extern LineWrapState LineWrap;
 

@@ -608,6 +608,103 @@ encoding_checks() {
     done
 }
 
+# ---------------------------------------------------------- Windows habits
+# A file dropped on the window as a file manager drops it (XDND through
+# Wine, tests/gui/xdnd_drop.c), an answer edited with the arrows, Home and
+# Delete, an answer recalled with Up, and the four answers given on the
+# command line, whose run must look exactly like the typed one.
+
+habits_checks() {
+    local dir="$OUT/habits" why pid
+    rm -rf "$dir"; mkdir -p "$dir/args"
+    cp "$ROOT/examples/sample.txt" "$dir/sample.txt"
+    cp "$ROOT/examples/sample.txt" "$dir/args/sample.txt"
+    local expected="$ROOT/examples/sample-expected.txt" items=()
+    while IFS= read -r line; do items+=("$line"); done < <(iconv -f CP932 -t UTF-8 "$expected" | tr -d '\r')
+
+    # The drop, then the rest typed.
+    if cc -O -o "$OUT/xdnd_drop" "$ROOT/tests/gui/xdnd_drop.c" -lX11 2>"$OUT/xdnd_drop.log"; then
+        LIMIT=60 start_program "$dir" "$APP"
+        pid=$RUN_PID
+        local win path
+        win=$(window_id)
+        path=$(winepath -w "$dir/sample.txt" | tr -d '\r')
+        why=""
+        if [ -z "$win" ]; then why="no window appeared; "
+        else
+            inspect --caret on 10000
+            local ox oy
+            read -r ox oy <<<"$(field origin)"
+            timeout 30 "$OUT/xdnd_drop" "$win" $((ox + 40)) $((oy + 20)) "file://$dir/sample.txt" ||
+                why+="xdnd_drop failed ($?); "
+            sleep 0.5
+            key Return
+            answer out.txt '<' '>'
+            wait_file_equals "$dir/out.txt" 10 "$expected" || why+="the output of the dropped file differs; "
+            # A backslash reaches a program through Wine's command line only doubled.
+            screen_matches habits-drop 5 " Input file name ? ${path//\\/\\\\}" ' Output file name ? out.txt' ' mae ? <' \
+                ' ato ? >' "${items[@]}" osimai || why+="$DIFF pixels differ (see $OUT/habits-drop-diff.png); "
+            helper prompt_close
+        fi
+        wait_exit "$pid" 10
+        if [ -z "$why" ]; then pass "a file dropped on the window (XDND) types its path at the caret"
+        else fail "dropped file" "$why"; fi
+    else
+        fail "dropped file" "tests/gui/xdnd_drop.c does not build: $(head -3 "$OUT/xdnd_drop.log")"
+    fi
+
+    # Editing with the keys, and a recalled answer: sampl.txt becomes
+    # sample.txt (Left four times, e), xample.txt becomes sample.txt (Home,
+    # Delete, s); ato is mae recalled with Up.
+    LIMIT=60 start_program "$dir" "$APP"
+    pid=$RUN_PID
+    why=""
+    if [ -z "$(window_id)" ]; then why="no window appeared; "
+    else
+        inspect --caret on 10000 >/dev/null
+        type_text 'sampl.txt'; key Left Left Left Left; type_text e; key Return
+        inspect --caret on 10000 >/dev/null
+        type_text 'xout.txt'; key Home Delete; key End; key Return
+        inspect --caret on 10000 >/dev/null
+        type_text 'zz'; key Escape; type_text '['; key Return
+        inspect --caret on 10000 >/dev/null
+        key Up; key Return
+        tr '<>' '[[' <"$expected" >"$dir/expected-edit.txt"
+        wait_file_equals "$dir/out.txt" 10 "$dir/expected-edit.txt" || why+="out.txt: $(head -c 60 "$dir/out.txt" | tr '\r\n' '  '); "
+        local edited=()
+        for line in "${items[@]}"; do edited+=("$(tr '<>' '[[' <<<"$line")"); done
+        screen_matches habits-edit 5 ' Input file name ? sample.txt' ' Output file name ? out.txt' ' mae ? [' \
+            ' ato ? [' "${edited[@]}" osimai || why+="$DIFF pixels differ (see $OUT/habits-edit-diff.png); "
+        helper prompt_close
+    fi
+    wait_exit "$pid" 10
+    if [ -z "$why" ]; then pass "editing: Left, Home, Delete and Esc edit the answer, Up recalls one (pixel-exact)"
+    else fail "editing keys" "$why"; fi
+
+    # The four answers on the command line: the same output, the same screen
+    # as the typed run (pixel for pixel against its screenshot).
+    LIMIT=60 start_program "$dir/args" "$APP" sample.txt out.txt '<' '>'
+    pid=$RUN_PID
+    why=""
+    if [ -z "$(window_id)" ]; then why="no window appeared; "
+    else
+        wait_file_equals "$dir/args/out.txt" 10 "$expected" || why+="the output differs from the typed run's; "
+        local i diff=unknown
+        for ((i = 0; i < 10; i++)); do
+            sleep 0.5
+            shoot "$OUT/habits-args-full.png" "$OUT/habits-args.png" || continue
+            diff=$(compare -metric AE "$OUT/app-run.png" "$OUT/habits-args.png" "$OUT/habits-args-diff.png" 2>&1 >/dev/null)
+            [ "$diff" = 0 ] && break
+        done
+        [ "$diff" = 0 ] || why+="$diff pixels differ from the typed run (see $OUT/habits-args-diff.png); "
+        helper prompt_close
+    fi
+    wait_exit "$pid" 10
+    [ "$EXIT_RC" = 0 ] || why+="exit code $EXIT_RC; "
+    if [ -z "$why" ]; then pass "the four answers on the command line: output and screen as in the typed run"
+    else fail "command-line answers" "$why"; fi
+}
+
 # --------------------------------------------------------------------- run
 
 machinery
@@ -620,6 +717,7 @@ fi
 if [ -f "$APP" ]; then
     app_checks
     encoding_checks
+    habits_checks
     if [ -f "$HELPERS/sys_message.exe" ]; then app_failure_checks
     else fail "application failures" "sys_message.exe is not built"; fi
 else

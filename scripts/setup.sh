@@ -24,7 +24,7 @@ PKGS=(cmake g++ make libgtest-dev googletest clang libclang-rt-14-dev
       g++-mingw-w64-i686 binutils-mingw-w64-i686
       g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
       wine wine64 xvfb xdotool x11-utils fonts-ipafont-mincho
-      imagemagick locales file xclip procps diffutils)
+      imagemagick locales file xclip procps diffutils libx11-dev)
 EXTRA=()
 if win_runs_32bit; then PKGS+=(wine32:i386); fi
 if [ "${1:-}" = --emulated-32 ]; then EXTRA=(qemu-user-static wine32:i386); fi

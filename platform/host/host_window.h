@@ -20,6 +20,7 @@ typedef struct HICON__* HCURSOR;
 typedef struct HMENU__* HMENU;
 typedef struct HIMC__* HIMC;
 typedef void* HGLOBAL;
+typedef void* HLOCAL;
 typedef WORD ATOM;
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -101,6 +102,16 @@ struct COMPOSITIONFORM {
 #define WM_QUIT 0x0012
 #define WM_KEYDOWN 0x0100
 #define WM_CHAR 0x0102
+#define WM_DROPFILES 0x0233
+
+// Virtual keys of WM_KEYDOWN.
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_DELETE 0x2E
 #define WM_TIMER 0x0113
 #define WM_USER 0x0400
 #define WM_APP 0x8000
@@ -112,6 +123,7 @@ struct COMPOSITIONFORM {
 #define WS_OVERLAPPEDWINDOW 0x00CF0000
 #define WS_VISIBLE 0x10000000
 #define WS_EX_CLIENTEDGE 0x00000200
+#define WS_EX_ACCEPTFILES 0x00000010
 #define CW_USEDEFAULT ((int)0x80000000)
 #define SW_SHOW 5
 #define GWL_STYLE (-16)
@@ -308,3 +320,19 @@ bool HostClipboardIsOpen();
 int HostClipboardLocks();  // GlobalLock calls not yet undone
 
 int HostBeepCount();
+
+// Dropped files (shell.cpp): an HDROP holds wide paths; HostMakeDrop makes
+// one as the system does for a drop, to be sent as WM_DROPFILES.
+typedef struct HostDrop* HDROP;
+UINT WINAPI DragQueryFileW(HDROP drop, UINT index, LPWSTR path, UINT size);
+void WINAPI DragFinish(HDROP drop);
+HDROP HostMakeDrop(const std::vector<std::u16string>& paths);
+int HostOpenDrops();  // made and not yet finished
+
+// The command line (shell.cpp): what HostSetCommandLine set, split as the
+// system splits it; GetShortPathNameW knows no short forms (it fails).
+LPWSTR WINAPI GetCommandLineW();
+LPWSTR* WINAPI CommandLineToArgvW(LPCWSTR line, int* argc);
+HLOCAL WINAPI LocalFree(HLOCAL mem);
+DWORD WINAPI GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size);
+void HostSetCommandLine(const std::u16string& line);

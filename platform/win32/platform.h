@@ -5,3 +5,4 @@
 #endif
 #include <windows.h>
 #include <imm.h>
+#include <shellapi.h>

@@ -13,6 +13,34 @@ const char kTooFew[] =
     "\x93\xfc\x97\xcd\x83\x66\x81\x5b\x83\x5e\x82\xcc\x8c\xc2\x90\x94\x82\xaa\x91\xab\x82\xe8\x82\xdc"
     "\x82\xb9\x82\xf1\r\n";
 
+// The answers given before their questions; program thread only.
+struct ConAnswersState {
+    const RtString* Items;
+    int32_t Count;
+    int32_t Next;
+};
+ConAnswersState ConAnswers;
+
+// The next given answer as the line, shown as if typed: cut, as typing
+// would, to the bytes a line holds and to whole characters. False when no
+// answer is left.
+bool GivenLine(RtString prompt, char* line) {
+    if (ConAnswers.Next >= ConAnswers.Count) return false;
+    const char* answer = ConAnswers.Items[ConAnswers.Next++];
+    int32_t n = 0;
+    for (int32_t i = 0; answer[i] && i < ConLineMax;) {
+        int32_t len = IsDBCSLeadByte((BYTE)answer[i]) ? 2 : 1;
+        if (i + len > ConLineMax || (len == 2 && !answer[i + 1])) break;
+        i += len;
+        n = i;
+    }
+    RtlMoveMemory(line, answer, (size_t)n);
+    line[n] = 0;
+    ConPrint(StrCopy(prompt));
+    ConPrint(StrConcat(StrFromText(line), StrFromText("\r\n")));
+    return true;
+}
+
 // Prompts, requests a line and waits until the window thread completes it.
 void ReadLine(RtString prompt) {
     ConPrint(StrCopy(prompt));
@@ -29,11 +57,21 @@ void ReadLine(RtString prompt) {
 
 }  // namespace
 
+void ConSetAnswers(const RtString* answers, int32_t count) {
+    ConAnswers = ConAnswersState{answers, count, 0};
+}
+
 void ConInput(RtString prompt) {
     RtString item = StrAlloc(0);
+    char given[ConLineMax + 1];
+    // A given answer is taken once: when the question refuses it, the
+    // question is asked.
+    bool first = true;
     for (;;) {
-        ReadLine(prompt);
         const char* line = LineMailbox.LineBuffer;
+        if (first && GivenLine(prompt, given)) line = given;
+        else ReadLine(prompt);
+        first = false;
         StrFree(item);
         item = StrNew(lstrlenA(line) + 1);
         int32_t read = 0, k = 0;

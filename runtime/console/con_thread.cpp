@@ -76,11 +76,13 @@ const char* ConsoleWindowOpen() {
     wc.hIconSm = LoadIconA(nullptr, IDI_WINLOGO);
     if (!RegisterClassExA(&wc)) return "The console window class could not be registered.";
 
-    HWND hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, "PROMPT", "BASIC PROMPT", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    // Files dropped on the window are typed at the caret (WM_DROPFILES).
+    HWND hwnd = CreateWindowExA(WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES, "PROMPT", "BASIC PROMPT",
+                                WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!hwnd) return "The console window could not be created.";
     ConsoleWindow.WindowHandle = hwnd;
+    ConLineForget();  // a new window's line editor has no caret and no history yet
     ShowWindow(hwnd, SW_SHOW);
     return nullptr;
 }

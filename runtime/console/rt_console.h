@@ -104,7 +104,20 @@ void ConPrint(RtString text);
 // The console input statement: prompt, wait for a typed line, store its
 // comma-separated items through the value list; consumes prompt.
 void ConInput(RtString prompt);
+// Answers given before their questions (the program's arguments): each
+// ConInput takes the next one as if it had been typed, prompt and echo
+// included; an answer the question refuses is told, and the question is
+// then asked. Borrows the strings; program thread only.
+void ConSetAnswers(const RtString* answers, int32_t count);
 LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The line editor (con_line_edit.cpp), window thread: a typed character
+// (WM_CHAR), a key (WM_KEYDOWN: the arrows, Home, End, Delete), a dropped
+// path typed at the caret, and the cell the caret stands in.
+void ConLineChar(HWND hWnd, WPARAM c);
+void ConLineKey(HWND hWnd, WPARAM key);
+void ConLineDrop(HWND hWnd, const char* text);
+void ConLineCaretCell(int32_t* col, int32_t* row);
+void ConLineForget();  // a fuzz target between inputs: no caret, no history
 // The grid, font, class and window, made and shown by the calling thread,
 // which then owns the window. Null when all went well, else what failed.
 // The window thread does this before its message loop; single-threaded

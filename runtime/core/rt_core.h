@@ -92,5 +92,13 @@ void StoreItemBytes(int32_t k, const char* text, int32_t length);
 int32_t RoundToInt32(double value);
 float RoundToSingle(double value);
 
+// The command line (rt_args.cpp): up to most arguments after the program's
+// name, each converted to the ANSI code page, into out (the caller frees
+// them); the count.
+int32_t RtArguments(RtString* out, int32_t most);
+// A path of the system's wide form in the ANSI code page, exactly, or in
+// its short form; false when neither spells it (or size is too small).
+bool RtWideToAnsi(const WCHAR* wide, char* out, int32_t size);
+
 // Numeric text conversion; borrows text, never fails.
 double ValParse(const char* text);

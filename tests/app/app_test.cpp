@@ -225,6 +225,27 @@ INSTANTIATE_TEST_SUITE_P(
                      {"a", "\r", "", ""}}),
     [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
 
+// The command line's arguments answer the questions in order, shown as if
+// typed; a refused one is told and its question asked; a question with no
+// argument left is asked.
+TEST(AppAnswers, ArgumentsAnswerTheQuestions) {
+    std::string dir = TestTempDir("app-arguments");
+    std::string in = dir + "in.txt", out = dir + "out.txt";
+    WriteFile(in, "one two\r\n");
+    std::u16string in16(in.begin(), in.end()), out16(out.begin(), out.end());
+    HostSetCommandLine(u"linewrap.exe \"" + in16 + u"\" " + out16 + u" \"x,y\"");
+    RunResult r = RunProgram({"<", "["}, in, out);
+    HostSetCommandLine(u"linewrap.exe");
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.output, "<one[\r\n");
+    ASSERT_GE(r.grid.size(), 6u);
+    EXPECT_EQ(r.grid[0], " Input file name ? " + in);
+    EXPECT_EQ(r.grid[1], " Output file name ? " + out);
+    EXPECT_EQ(r.grid[2], " mae ? x,y");
+    EXPECT_EQ(r.grid[4], " mae ? <");
+    EXPECT_EQ(r.grid[5], " ato ? [");
+}
+
 TEST(AppAnswers, AnswerWithACommaIsRefusedAndAskedAgain) {
     std::string dir = TestTempDir("app-comma");
     std::string in = dir + "in.txt", out = dir + "out.txt";

@@ -1,6 +1,8 @@
 // Line editing in the window procedure, driven by WM_CHAR sent from the test
 // thread: what goes into the line, what is echoed, the limits of the line,
 // paste, and the caret and composition window.
+#include <map>
+
 #include "console_fixture.h"
 
 namespace {
@@ -21,7 +23,7 @@ const EditCase kEditCases[] = {
     {"BackspaceRemovesOneByte", "ab\bc", "ac", "> ac", 4},
     {"TabThenBackspaceClearsEveryBlank", "\t\b", "", "> ", 2},
     {"BackspaceOverTabsAfterText", "ab\t\tc\b\b", "ab\t", "> ab    ", 8},
-    {"ControlCharactersStoredRaw", "\x01\n\x1b", "\x01\n\x1b", "> \x01\n\x1b", 5},
+    {"ControlCharactersStoredRaw", "\x01\n\x7f", "\x01\n\x7f", "> \x01\n\x7f", 5},
     {"BackspaceRemovesTheWholeDoubleByteCharacter", "\x93\xfa\x96\x7b\b", "\x93\xfa", "> \x93\xfa", 4},
     // The last 0x81 starts a character of its own although the byte before
     // it could be a lead byte: only a scan from the line's start tells.
@@ -43,6 +45,109 @@ TEST_F(LineEditing, EditsAndEchoesTheLine) {
         EXPECT_EQ(ConsoleCursorCol(), c.col);
         EXPECT_EQ(ConsoleCursorRow(), 0);
     }
+}
+
+// Editing inside the line: {L} {R} {H} {E} {D} {U} {N} are Left, Right,
+// Home, End, Delete, Up and Down (WM_KEYDOWN); the rest is typed. The caret
+// and the composition window stand at the caret's cell.
+struct CaretCase {
+    const char* name;
+    std::string keys;  // after the prompt "> " and the request
+    std::string line;
+    int caret;         // the caret's column afterwards
+};
+
+const CaretCase kCaretCases[] = {
+    {"InsertInTheMiddle", "ac{L}b", "abc", 4},
+    {"HomeThenType", "bc{H}a", "abc", 3},
+    {"EndAfterHome", "ab{H}{E}c", "abc", 5},
+    {"DeleteAtTheCaret", "abc{H}{D}", "bc", 2},
+    {"DeleteAtTheEndDoesNothing", "ab{D}", "ab", 4},
+    {"BackspaceInTheMiddle", "abc{L}\b", "ac", 3},
+    {"BackspaceAtTheStartDoesNothing", "ab{H}\b", "ab", 2},
+    {"LeftAndRightStopAtTheEnds", "ab{L}{L}{L}{R}{R}{R}x", "abx", 5},
+    {"LeftOverADoubleByteCharacter", "a\x93\xfa{L}b", "ab\x93\xfa", 4},
+    {"DeleteADoubleByteCharacter", "\x93\xfa\x96\x7b{H}{D}", "\x96\x7b", 2},
+    {"DoubleByteCharacterInsertedWhole", "ab{L}\x93\xfa", "a\x93\xfa" "b", 5},
+    {"EscClearsTheLine", "abc{L}\x1b" "d", "d", 3},
+    {"TabsBehindTheCaretMoveOn", "a\tb{H}xyz{E}", "xyza\tb", 9},
+    {"UpWithoutHistoryDoesNothing", "ab{U}", "ab", 4},
+    // No room for the double-byte character: it goes, trail and all.
+    {"NoRoomForACharacterInside", std::string(254, 'k') + "{H}\x93\xfax", "x" + std::string(254, 'k'), 3},
+};
+
+void TypeKeys(const std::string& keys) {
+    static const std::map<char, WPARAM> kKeys = {{'L', VK_LEFT}, {'R', VK_RIGHT}, {'H', VK_HOME}, {'E', VK_END},
+                                                 {'D', VK_DELETE}, {'U', VK_UP}, {'N', VK_DOWN}};
+    for (size_t i = 0; i < keys.size(); i++) {
+        if (keys[i] == '{' && i + 2 < keys.size() && keys[i + 2] == '}') {
+            SendMessageA(ConsoleWindow.WindowHandle, WM_KEYDOWN, kKeys.at(keys[i + 1]), 0);
+            i += 2;
+        } else {
+            ConsoleType(keys.substr(i, 1));
+        }
+    }
+}
+
+TEST_F(LineEditing, EditsAtTheCaret) {
+    for (const CaretCase& c : kCaretCases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        HostSetClientSize(hwnd, 4000, 400);
+        Print("> ");
+        Request();
+        TypeKeys(c.keys);
+        EXPECT_EQ(Line(), c.line);
+        if (c.line.find('\t') == std::string::npos) {
+            EXPECT_EQ(ConsoleGridRow(0), ("> " + c.line).substr(0, 254));
+        }
+        EXPECT_EQ(ConsoleScreenRow(0), ConsoleGridRow(0));
+        EXPECT_EQ(HostGetCaret().x, c.caret * 8);
+        EXPECT_EQ(HostGetIme().form.ptCurrentPos.x, c.caret * 8);
+        ConsoleType("\r");
+        EXPECT_EQ(std::string(LineMailbox.LineBuffer), c.line) << "received";
+    }
+}
+
+// Up and Down step through the answers given before, newest first, and
+// the line shows the recalled answer.
+TEST_F(LineEditing, UpAndDownRecallEarlierAnswers) {
+    for (const char* answer : {"first", "second", "second"}) {
+        Request();
+        ConsoleType(std::string(answer) + "\r");
+    }
+    Print("> ");
+    Request();
+    TypeKeys("x{U}");
+    EXPECT_EQ(Line(), "second");
+    TypeKeys("{U}{U}");  // the same answer twice is kept once; the oldest stays
+    EXPECT_EQ(Line(), "first");
+    EXPECT_EQ(ConsoleGridRow(ConsoleCursorRow()), "> first");
+    TypeKeys("{N}!");
+    EXPECT_EQ(Line(), "second!");
+    EXPECT_EQ(ConsoleGridRow(ConsoleCursorRow()), "> second!");
+}
+
+// A dropped path is typed at the caret, whole or not at all.
+TEST_F(LineEditing, ADroppedPathIsTypedAtTheCaret) {
+    HostSetClientSize(hwnd, 4000, 400);
+    Print("> ");
+    SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({u"C:\\idle.txt"}), 0);
+    EXPECT_EQ(ConsoleGridRow(0), "> ");  // no line requested: nothing
+    Request();
+    TypeKeys("ab{L}");
+    SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({u"C:\\\u65e5.txt", u"C:\\second"}), 0);
+    EXPECT_EQ(Line(), "aC:\\\x93\xfa.txtb");
+    EXPECT_EQ(ConsoleGridRow(0), "> aC:\\\x93\xfa.txtb");
+    EXPECT_EQ(HostBeepCount(), 0);
+    const std::string full = std::string(240, 'k');
+    ConsoleType(full);
+    SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({u"C:\\too-long.txt"}), 0);
+    SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({u"C:\\\u20ac"}), 0);  // not in the code page
+    EXPECT_EQ(HostBeepCount(), 2);
+    EXPECT_EQ(ConLineLength(), 11 + 240);
+    EXPECT_EQ(HostOpenDrops(), 0);
 }
 
 TEST_F(LineEditing, KeysWhileIdleAreDropped) {
@@ -246,6 +351,7 @@ TEST_F(LineEditing, NoInputMethodStillShowsTheCaret) {
 
 TEST_F(LineEditing, OtherMessagesGoToDefaultHandling) {
     EXPECT_EQ(SendMessageA(hwnd, WM_KEYDOWN, 'A', 0), 0);
+    EXPECT_EQ(SendMessageA(hwnd, WM_KEYDOWN, VK_LEFT, 0), 0);  // no line requested
     EXPECT_EQ(SendMessageA(hwnd, WM_USER + 5, 1, 2), 0);
     EXPECT_TRUE(IsWindow(hwnd));
 }

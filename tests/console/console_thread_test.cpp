@@ -13,7 +13,7 @@ TEST_F(ConsoleThreads, WindowIsCreatedShownAndPainted) {
     HostWindowInfo info = HostGetWindowInfo(hwnd);
     EXPECT_TRUE(info.visible);
     EXPECT_EQ(info.className, "PROMPT");
-    EXPECT_EQ(info.exStyle, (DWORD)WS_EX_CLIENTEDGE);
+    EXPECT_EQ(info.exStyle, (DWORD)(WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES));
     EXPECT_EQ(info.style, (DWORD)WS_OVERLAPPEDWINDOW);
     EXPECT_EQ(info.x, CW_USEDEFAULT);
     EXPECT_EQ(info.height, CW_USEDEFAULT);

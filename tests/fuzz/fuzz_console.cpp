@@ -36,6 +36,7 @@ void FuzzConsoleReset(int width, int height) {
         ConsoleBuffer.CursorRow = 0;
     }
     ConDrawReset();  // no rows of the last input wait to be drawn
+    ConLineForget();  // nor its caret and answers
     ConSetLineLength(-1);
     SendMessageA(window, WM_KILLFOCUS, 0, 0);
     HostSetClientSize(window, width, height);

@@ -1,30 +1,43 @@
-// Fuzzes the line editor: any keystrokes sent to the window procedure as
-// WM_CHAR (any byte; Backspace 8, Enter 13, Ctrl+V 22 with clipboard text of
-// any length), as the program asks for line after line. A model of the
-// line, kept here, says what the line must be after each key and what the
-// program receives at Enter: typed bytes join it (not a NUL, nor a byte
-// without room, nor a lead byte without room for its trail, which then
-// takes its trail with it); Backspace takes the last whole character, found
-// by a scan from the line's start, or the CR LF of a line break echoed as
-// one (a CR LF printed in one text); a paste takes
-// the longest run of whole characters that fits; Enter drops a lead byte
-// still waiting for its trail. The line never holds more than 255 bytes and
-// the program never receives a lone lead byte at its end.
+// Fuzzes the line editor: any keys sent to the window procedure as the
+// program asks for line after line: WM_CHAR of any byte (Backspace 8, Enter
+// 13, Ctrl+V 22 with clipboard text of any length, Esc 27), WM_KEYDOWN of
+// Left, Right, Home, End, Delete, Up and Down, and files dropped on the
+// window (WM_DROPFILES). A model of the line, kept here, says what the line
+// must be after each key and what the program receives at Enter: typed
+// bytes go in at the caret (not a NUL, nor a byte without room, nor a lead
+// byte without room for its trail, which then takes its trail with it; a
+// lead byte typed inside the line waits for its trail and both go in
+// together); Backspace and Delete take the whole character before or at the
+// caret, Left and Right step over one (characters are found by a scan from
+// the line's start; the CR LF of a line break echoed as one, a CR LF printed
+// in one text, is one character); a paste takes the longest run of whole
+// characters that fits, a dropped path goes in whole or not at all; Esc
+// empties the line; Up and Down bring back earlier answers; Enter drops a
+// lead byte still waiting for its trail at the end. The line never holds
+// more than 255 bytes and the program never receives a lone lead byte at
+// its end.
 //
-// The model also keeps the line's echo, text by text as it was printed, and
-// lays it as printing does (tabs to multiples of 8, CR LF inside one text a
-// new row, nothing beyond cell 253): the rows from the prompt on and the
-// cursor must show exactly that after every key (the client area is tall
-// enough that nothing scrolls unless a line break reaches row 100), and at
-// the end the screen must show the grid. The client is 20 cells wide: every
-// key redraws its row, and the cells beyond the edge are not drawn, so a
-// narrow window keeps the executions many.
+// The model also keeps the line's echo, text by text as it was printed: an
+// edit at byte k keeps the texts up to k and prints the rest of the line as
+// one text. It lays them as printing does (tabs to multiples of 8, CR LF
+// inside one text a new row, nothing beyond cell 253): the rows from the
+// prompt on, the cursor and the caret's cell must show exactly that after
+// every key (the client area is tall enough that nothing scrolls unless a
+// line break reaches row 100), and at the end the screen must show the
+// grid. The client is 20 cells wide: every key redraws its row, and the
+// cells beyond the edge are not drawn, so a narrow window keeps the
+// executions many.
 //
 // Input: a list of operations, each chosen by its first byte k:
 //   k % 4 == 0  clipboard: a count byte c (0: no text at all) and a length
 //               byte L, then L bytes, repeated c * 64 times up to 4 KB (16
 //               lines' worth: a paste looks at no more than fits the line)
-//   otherwise   a key: the next byte
+//   k % 4 == 1  a key: the next byte chooses Left, Right, Home, End,
+//               Delete, Up, Down or a key the editor ignores
+//   k % 4 == 2  a drop: a length byte L, then L bytes, each a character of
+//               the path (below 0x80 itself, else one of a few characters
+//               in the code page and one that is not)
+//   k % 4 == 3  a typed byte: the next byte
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -45,36 +58,81 @@ bool LoneLead(const std::string& s) {
     return !s.empty() && LastStart(s) == s.size() - 1 && IsDBCSLeadByte((BYTE)s.back());
 }
 
+bool IsBreakable(const std::string& e, size_t i) { return e[i] == '\r' && i + 1 < e.size() && e[i + 1] == '\n'; }
+
 struct Model {
     std::string line;
     std::vector<std::string> echoes;  // the texts printed for the line, in order
     bool dropTrail = false;
+    uint8_t pending = 0;              // a lead byte typed inside the line
+    size_t caret = 0;
+    std::vector<std::string> history;  // newest first
+    int recalled = -1;
     int32_t row = 0, col = 0;         // where the echo starts
     std::string before;               // the row up to there
     bool scrolled = false;            // a line break reached row 100: no screen check
 
-    void Cut(size_t keep) {
-        size_t extra = line.size() - keep;
-        line.resize(keep);
-        while (extra > 0) {
-            size_t k = std::min(extra, echoes.back().size());
-            echoes.back().resize(echoes.back().size() - k);
-            if (echoes.back().empty()) echoes.pop_back();
-            extra -= k;
+    // Whether byte i of the line is the CR of a line break.
+    bool BreakAt(size_t i) const {
+        size_t at = 0;
+        for (const std::string& e : echoes) {
+            if (i < at + e.size()) return IsBreakable(e, i - at);
+            at += e.size();
         }
+        return false;
     }
-    // The echo laid as printing lays it: the rows from the start row on and
-    // the cursor.
-    std::vector<std::string> Lay(int32_t& cursorRow, int32_t& cursorCol) const {
+    size_t Next(size_t i) const {
+        if (i + 1 < line.size() && (BreakAt(i) || (IsDBCSLeadByte((BYTE)line[i]) && !BreakAt(i + 1)))) return i + 2;
+        return i + 1;
+    }
+    size_t Previous(size_t at) const {
+        size_t start = 0;
+        for (size_t i = 0; i < at; i = Next(i)) start = i;
+        return start;
+    }
+    // From byte k on the line reads tail, printed as one text.
+    void Replace(size_t k, const std::string& tail) {
+        size_t extra = line.size() - k;
+        while (extra > 0) {
+            size_t n = std::min(extra, echoes.back().size());
+            echoes.back().resize(echoes.back().size() - n);
+            if (echoes.back().empty()) echoes.pop_back();
+            extra -= n;
+        }
+        line = line.substr(0, k) + tail;
+        if (!tail.empty()) echoes.push_back(tail);
+    }
+    void Insert(const std::string& bytes) {
+        Replace(caret, bytes + line.substr(caret));
+        caret += bytes.size();
+        if (!bytes.empty() && BreakAt(caret - 1)) caret++;  // behind the break a CR put in made
+    }
+    void Remove(size_t from, size_t to) {
+        Replace(from, line.substr(to));
+        caret = from;
+    }
+    void InsertText(std::string text) {
+        size_t room = (size_t)ConLineMax - line.size();
+        text.resize(std::min(text.size(), room));
+        if (caret == line.size() ? (!text.empty() && LoneLead(line + text)) : LoneLead(text)) text.pop_back();
+        Insert(text);
+    }
+    // The echo laid as printing lays it: the rows from the start row on, the
+    // cursor, and the cell of byte stop (the caret's).
+    std::vector<std::string> Lay(int32_t& cursorRow, int32_t& cursorCol, size_t stop, int32_t& stopRow,
+                                 int32_t& stopCol) const {
         std::vector<std::string> rows{before};
         int32_t c = col;
+        size_t at = 0;
+        stopRow = row, stopCol = col;
         for (const std::string& e : echoes) {
-            for (size_t i = 0; i < e.size(); i++) {
+            for (size_t i = 0; i < e.size(); i++, at++) {
+                if (at == stop) stopRow = row + (int32_t)rows.size() - 1, stopCol = c;
                 if (e[i] == '\t') {
                     int32_t end = std::min(c + 8 - c % 8, ConLastCell + 1);
                     if (end > c) rows.back().append((size_t)(end - c), ' '), c = end;
-                } else if (e[i] == '\r' && i + 1 < e.size() && e[i + 1] == '\n') {
-                    rows.emplace_back(), c = 0, i++;
+                } else if (IsBreakable(e, i)) {
+                    rows.emplace_back(), c = 0, i++, at++;
                 } else if (c <= ConLastCell) {
                     rows.back() += e[i], c++;
                 }
@@ -82,6 +140,7 @@ struct Model {
         }
         cursorRow = row + (int32_t)rows.size() - 1;
         cursorCol = c;
+        if (stop >= at) stopRow = cursorRow, stopCol = c;
         return rows;
     }
 };
@@ -98,6 +157,7 @@ void Request(HWND hwnd, Model& m) {
     FuzzDrawingPass();  // the prompt is on the screen before the line is requested
     m.line.clear();
     m.echoes.clear();
+    m.caret = 0;
     m.scrolled = false;
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
@@ -109,35 +169,71 @@ void Request(HWND hwnd, Model& m) {
     SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
 }
 
-void Key(Model& m, uint8_t c, const std::string* clip) {
+void Type(Model& m, uint8_t c, const std::string* clip) {
     bool dropTrail = m.dropTrail && !m.line.empty();
     m.dropTrail = false;
+    if (c != 8 && c != 13 && c != 22 && c != 27 && m.pending) {
+        if (c == 0) return;
+        std::string pair{(char)m.pending, (char)c};
+        m.pending = 0;
+        if (m.line.size() + 2 <= (size_t)ConLineMax) m.Insert(pair);
+        return;
+    }
+    m.pending = 0;
     if (c == 8) {
-        if (m.line.empty()) return;
-        size_t start = LastStart(m.line);
-        const std::string& last = m.echoes.back();
-        if (last.size() >= 2 && last.compare(last.size() - 2, 2, "\r\n") == 0) start = m.line.size() - 2;
-        m.Cut(start);
+        if (m.caret > 0) m.Remove(m.Previous(m.caret), m.caret);
     } else if (c == 22) {
-        if (!clip || clip->empty()) return;
-        std::string all = m.line + clip->substr(0, (size_t)ConLineMax - m.line.size());
-        if (LoneLead(all) && all.size() > m.line.size()) all.pop_back();
-        if (all.size() > m.line.size()) m.echoes.push_back(all.substr(m.line.size()));
-        m.line = all;
+        if (clip) m.InsertText(clip->substr(0, (size_t)ConLineMax + 1));
+    } else if (c == 27) {
+        m.recalled = -1;
+        m.Remove(0, m.line.size());
     } else if (c != 13 && c != 0 && !dropTrail) {
-        bool lead = IsDBCSLeadByte(c) && !LoneLead(m.line);
+        bool atEnd = m.caret == m.line.size();
+        bool lead = IsDBCSLeadByte(c) && !(atEnd && LoneLead(m.line));
         if (m.line.size() + (lead ? 2 : 1) > (size_t)ConLineMax) {
             m.dropTrail = lead;
             return;
         }
-        m.line += (char)c;
-        m.echoes.push_back(std::string(1, (char)c));
+        if (lead && !atEnd) m.pending = c;
+        else m.Insert(std::string(1, (char)c));
     }
 }
 
+void KeyDown(Model& m, WPARAM key) {
+    const size_t n = m.line.size();
+    if (key == 'A') return;  // ignored: a lead byte waiting inside the line keeps waiting
+    m.pending = 0;
+    switch (key) {
+    case VK_LEFT: m.caret = m.caret > 0 ? m.Previous(m.caret) : 0; break;
+    case VK_RIGHT: m.caret = m.caret < n ? m.Next(m.caret) : n; break;
+    case VK_HOME: m.caret = 0; break;
+    case VK_END: m.caret = n; break;
+    case VK_DELETE:
+        if (m.caret < n) m.Remove(m.caret, m.Next(m.caret));
+        break;
+    default: {
+        int to = m.recalled + (key == VK_UP ? 1 : -1);
+        if (to < 0 || to >= (int)m.history.size()) break;
+        m.recalled = to;
+        m.caret = m.history[(size_t)to].size();
+        m.Replace(0, m.history[(size_t)to]);
+    }
+    }
+}
+
+void Enter(Model& m) {
+    m.pending = 0;
+    if (LoneLead(m.line)) m.Replace(m.line.size() - 1, "");
+    if (!m.line.empty() && (m.history.empty() || m.history[0] != m.line)) {
+        m.history.insert(m.history.begin(), m.line);
+        if (m.history.size() > 32) m.history.pop_back();
+    }
+    m.recalled = -1;
+}
+
 void CheckEcho(Model& m) {
-    int32_t row, col;
-    std::vector<std::string> rows = m.Lay(row, col);
+    int32_t row, col, caretRow, caretCol;
+    std::vector<std::string> rows = m.Lay(row, col, m.caret, caretRow, caretCol);
     m.scrolled = m.scrolled || row >= ConRows;  // printing scrolled the grid: checked no further
     if (m.scrolled) return;
     for (size_t i = 0; i < rows.size(); i++) {
@@ -145,11 +241,20 @@ void CheckEcho(Model& m) {
         const char* text = ConsoleBuffer.RowText[m.row + (int32_t)i];
         FuzzCheck(std::string(text, strnlen(text, ConCols)) == rows[i], "a row differs from the echo of the line");
     }
+    HostCaretState caret = HostGetCaret();
+    FuzzCheck(caret.visible && caret.x == caretCol * ConsoleBuffer.CellWidth &&
+                  caret.y == caretRow * ConsoleBuffer.CellHeight + ConsoleBuffer.CellHeight - 7,
+              "the caret is not at its byte's cell");
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     FuzzCheck(ConsoleBuffer.CursorRow == row && ConsoleBuffer.CursorCol == col, "the cursor is not after the echo");
     for (int32_t r = row + 1; r < ConRows; r++)
         FuzzCheck(ConsoleBuffer.RowText[r][0] == 0, "a row below the echo is not empty");
 }
+
+const WPARAM kKeys[8] = {VK_LEFT, VK_RIGHT, VK_HOME, VK_END, VK_DELETE, VK_UP, VK_DOWN, 'A'};
+// Characters of dropped paths beyond ASCII: four the code page has
+// (日, あ, ｱ, ─) and one it lacks (€), which refuses the drop.
+const char16_t kWide[5] = {u'\u65e5', u'\u3042', u'\uff71', u'\u2500', u'\u20ac'};
 
 }  // namespace
 
@@ -178,11 +283,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (!in.More()) break;
         uint8_t c = in.Byte();
-        Key(m, c, hasClip ? &clip : nullptr);
-        SendMessageA(hwnd, WM_CHAR, c, 0);
+        if (k % 4 == 1) {
+            KeyDown(m, kKeys[c % 8]);
+            SendMessageA(hwnd, WM_KEYDOWN, kKeys[c % 8], 0);
+        } else if (k % 4 == 2) {
+            std::string bytes = in.Take(c);
+            std::u16string path;
+            for (unsigned char b : bytes) path += b < 0x80 ? (char16_t)(b ? b : '0') : kWide[b % 5];
+            char ansi[ConLineMax + 1];
+            if (!path.empty() && RtWideToAnsi(path.c_str(), ansi, sizeof ansi)) {
+                m.pending = 0;
+                if (m.line.size() + strlen(ansi) <= (size_t)ConLineMax) m.InsertText(ansi);
+            }
+            SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({path}), 0);
+        } else {
+            Type(m, c, hasClip ? &clip : nullptr);
+            SendMessageA(hwnd, WM_CHAR, c, 0);
+        }
         FuzzDrawingPass();
-        if (c == 13) {
-            if (LoneLead(m.line)) m.Cut(m.line.size() - 1);
+        if (k % 4 == 3 && c == 13) {
+            Enter(m);
             FuzzCheck(ConLineLength() == -1, "Enter did not complete the line");
             std::string received = LineMailbox.LineBuffer;
             FuzzCheck(received == m.line, "the program receives another line than was typed");
@@ -196,6 +316,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             CheckEcho(m);
         }
     }
+    FuzzCheck(HostOpenDrops() == 0, "a drop was not finished");
     FuzzCheckScreen();
     FuzzCheck(FuzzLiveStrings() == strings, "a string left behind");
     return 0;
