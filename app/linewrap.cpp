@@ -93,7 +93,7 @@ void CutAtFirstBlank() {
     LineWrap.TextLen = StrLength(LineWrap.LineText);
     const int32_t blank = FirstBlank(LineWrap.LineText, LineWrap.TextLen, LineWrap.Encoding);
     LineWrap.CharPos = blank >= 0 ? (double)blank + 1 : (double)LineWrap.TextLen + 1;
-    if (blank >= 0) StrAssign(&LineWrap.LineText, StrLeft(StrCopy(LineWrap.LineText), blank));
+    if (blank >= 0) StrCut(LineWrap.LineText, blank);
 }
 
 // After a write to the output: the first failure is told, and no more is
@@ -111,9 +111,15 @@ void CheckWritten() {
 void PrepareFraming() {
     const int32_t encoding = LineWrap.Encoding;
     LineWrap.OutMae = TextToEncoding(LineWrap.MaeText, StrLength(LineWrap.MaeText), encoding);
-    RtString ato = StrConcat(StrCopy(LineWrap.AtoText), StrFromText("\r\n"));
-    LineWrap.OutAto = TextToEncoding(ato, StrLength(ato), encoding);
-    StrFree(ato);
+    LineWrap.ConsoleAto = StrConcat(StrCopy(LineWrap.AtoText), StrFromText("\r\n"));
+    LineWrap.OutAto = TextToEncoding(LineWrap.ConsoleAto, StrLength(LineWrap.ConsoleAto), encoding);
+    // Where the console would show the framed line as the three texts show
+    // it, the line goes out as one text: only a CR ending one text and an LF
+    // starting the next would make a line break in one text and not in three.
+    const int32_t maeLength = StrLength(LineWrap.MaeText);
+    LineWrap.JoinLine = encoding == FileEncodingAnsi && !(maeLength > 0 && LineWrap.MaeText[maeLength - 1] == '\r') &&
+                        LineWrap.AtoText[0] != '\n';
+    if (LineWrap.JoinLine) LineWrap.Framed = (char*)RtHeapAlloc(kFramedMax + 2 * (ConLineMax + 2) + 1, false);
     if (encoding == FileEncodingAnsi) return;
     RtString line = StrConcat(StrFromText(kInput), StrCopy(LineWrap.InFileName));
     line = StrConcat(StrConcat(line, StrFromText(kReadAs)), StrFromText(EncodingName(encoding)));
@@ -128,16 +134,33 @@ void PrepareFraming() {
 }
 
 // The item in LineText, cut and framed, to the console (in its code page)
-// and, while writing works, to the output file.
+// and, while writing works, to the output file. An item of a code page
+// file that is not too long is framed once in the Framed buffer, and the
+// line goes to both in one print each: no string is made for it.
 void WriteItem() {
     CutAtFirstBlank();
-    ConPrint(StrCopy(LineWrap.MaeText));
-    ConPrint(TextForConsole(LineWrap.LineText, StrLength(LineWrap.LineText), LineWrap.Encoding));
-    ConPrint(StrConcat(StrCopy(LineWrap.AtoText), StrFromText("\r\n")));
+    const int32_t n = StrLength(LineWrap.LineText);
+    if (LineWrap.JoinLine && n <= kFramedMax) {
+        const int32_t mae = StrLength(LineWrap.OutMae), ato = StrLength(LineWrap.OutAto);
+        char* line = LineWrap.Framed;
+        RtlMoveMemory(line, LineWrap.OutMae, (size_t)mae);
+        RtlMoveMemory(line + mae, LineWrap.LineText, (size_t)n);
+        RtlMoveMemory(line + mae + n, LineWrap.OutAto, (size_t)ato + 1);  // with its NUL
+        ConPrintText(line);
+        if (!LineWrap.Writing) return;
+        FilePrintBytes(2, line, (uint32_t)(mae + n + ato));
+        CheckWritten();
+        return;
+    }
+    ConPrintText(LineWrap.MaeText);
+    RtString shown = TextForConsole(LineWrap.LineText, n, LineWrap.Encoding);
+    ConPrintText(shown);
+    StrFree(shown);
+    ConPrintText(LineWrap.ConsoleAto);
     if (!LineWrap.Writing) return;
-    FilePrint(2, StrCopy(LineWrap.OutMae));
-    FilePrint(2, StrCopy(LineWrap.LineText));
-    FilePrint(2, StrCopy(LineWrap.OutAto));
+    FilePrintBytes(2, LineWrap.OutMae, (uint32_t)StrLength(LineWrap.OutMae));
+    FilePrintBytes(2, LineWrap.LineText, (uint32_t)n);
+    FilePrintBytes(2, LineWrap.OutAto, (uint32_t)StrLength(LineWrap.OutAto));
     CheckWritten();
 }
 
@@ -193,6 +216,12 @@ DWORD WINAPI LineWrapMain(LPVOID) {
         }
     }
 
+    // The output's last bytes reach the system before the run is told done,
+    // so a write that fails there is told too.
+    if (LineWrap.Writing) {
+        FileFlush(2);
+        CheckWritten();
+    }
     ConPrint(StrConcat(StrFromText("osimai"), StrFromText("\r\n")));
     FileClose(0);
     StrFree(LineWrap.InFileName);
@@ -203,6 +232,9 @@ DWORD WINAPI LineWrapMain(LPVOID) {
     for (int32_t i = 0; i < LineWrap.ArgumentCount; i++) StrFree(LineWrap.Arguments[i]);
     ConSetAnswers(nullptr, 0);
     StrFree(LineWrap.OutMae);
+    StrFree(LineWrap.ConsoleAto);
+    if (LineWrap.Framed) HeapFree(RtHeap, 0, LineWrap.Framed);
+    LineWrap.Framed = nullptr;
     StrFree(LineWrap.OutAto);
     ItemTextRelease();
     return 0;

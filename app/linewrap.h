@@ -8,6 +8,9 @@
 #include "platform.h"
 #include "rt_core.h"
 
+// The longest item framed in one buffer; longer ones go out in three pieces.
+constexpr int32_t kFramedMax = 64 * 1024;
+
 // The program's variables; program thread only.
 struct LineWrapState {
     RtString InFileName;
@@ -17,6 +20,9 @@ struct LineWrapState {
     int32_t Encoding;   // the input's (a FileEncoding value); the output's too
     RtString OutMae;    // MaeText in the output's encoding
     RtString OutAto;    // AtoText and CR LF in the output's encoding
+    RtString ConsoleAto;  // AtoText and CR LF as the console shows them
+    bool JoinLine;      // the framed line goes out as one text (see WriteItem)
+    char* Framed;       // heap block for it: mae, an item of up to kFramedMax bytes, ato
     RtString LineText;  // the item; after the search, the part before its first blank
     int32_t TextLen;    // length of the item as read
     double CharPos;     // 1-based byte position under test

@@ -39,7 +39,7 @@ done
 APP="$BUILD/app/linewrap.exe"
 HELPERS="$BUILD/tests/gui"
 OUT="$BUILD/close-stress"
-LONG=3000000  # items of the long input: far more than a run gets through (about 15 s)
+LONG=20000000  # items of the long input: more than a run gets through in the 3 s a close may wait (about 7 s)
 SHORT=300     # items of the input of the runs that are closed after osimai
 
 win_target_configure "$BUILD" || exit 1

@@ -20,6 +20,11 @@ void LayByte(char byte, bool colours) {
 }  // namespace
 
 void ConPrint(RtString text) {
+    ConPrintText(text);
+    StrFree(text);
+}
+
+void ConPrintText(const char* text) {
     bool laid = false;
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
@@ -47,5 +52,4 @@ void ConPrint(RtString text) {
         }
     }
     if (laid) ConRequestDraw();
-    StrFree(text);
 }

@@ -99,6 +99,7 @@ DWORD WINAPI ConsoleThreadMain(LPVOID) {
     }
 
     ReleaseGrid();
+    RtBeforeExit();  // what the program wrote and the system has not got yet goes out first
     ExitProcess(RtExitCode());  // 0, or what the program set (rt_core.h)
     return 0;
 }

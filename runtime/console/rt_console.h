@@ -101,6 +101,7 @@ void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, c
 // Lays the bytes of text at the cursor and asks for the touched rows to be
 // drawn; consumes text. Never draws and never waits.
 void ConPrint(RtString text);
+void ConPrintText(const char* text);  // the same for a borrowed text, up to its NUL
 // The console input statement: prompt, wait for a typed line, store its
 // comma-separated items through the value list; consumes prompt.
 void ConInput(RtString prompt);

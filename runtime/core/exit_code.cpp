@@ -9,3 +9,8 @@ ProcessExitState ProcessExit;  // 0 at start
 
 void RtSetExitCode(uint32_t code) { ProcessExit.Code.store(code, std::memory_order_relaxed); }
 uint32_t RtExitCode() { return ProcessExit.Code.load(std::memory_order_relaxed); }
+
+void RtSetBeforeExit(void (*hook)()) { ProcessExit.BeforeExit.store(hook, std::memory_order_release); }
+void RtBeforeExit() {
+    if (void (*hook)() = ProcessExit.BeforeExit.load(std::memory_order_acquire)) hook();
+}

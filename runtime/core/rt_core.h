@@ -36,12 +36,19 @@ void* RtHeapReAlloc(void* block, uint32_t bytes);
 // (exit_code.cpp). Code is written by the program thread (RtSetExitCode) and
 // read by the console window thread when the window has been closed
 // (RtExitCode); a lone word, so relaxed atomic access is all it needs.
+// BeforeExit is set once by the program thread (a part of the runtime with
+// work that must be done before the process ends: the file side's buffered
+// writes) before the window can close, and called by whichever thread ends
+// the process, just before it does.
 struct ProcessExitState {
     std::atomic<uint32_t> Code;
+    std::atomic<void (*)()> BeforeExit;
 };
 extern ProcessExitState ProcessExit;
 void RtSetExitCode(uint32_t code);
 uint32_t RtExitCode();
+void RtSetBeforeExit(void (*hook)());
+void RtBeforeExit();  // runs the hook, if any
 
 RtString StrAlloc(int32_t n);
 void StrFree(RtString s);
@@ -61,6 +68,9 @@ inline int32_t StrLength(const char* s) { return Peek(s - 4); }
 RtString StrFromText(const char* text);  // a fixed NUL-terminated text made an RtString
 RtString StrCopy(const char* variable);  // a fresh copy of a variable's string
 void StrAssign(RtString* variable, RtString value);  // releases the old value, keeps value
+// Shortens s in place to its first n bytes (0 <= n <= its length); its
+// block stays as it is, so this costs no heap call.
+void StrCut(RtString s, int32_t n);
 
 // The value list: where an input statement stores its items. Touched by the
 // program thread only.

@@ -78,3 +78,9 @@ void StrAssign(RtString* variable, RtString value) {
     StrFree(*variable);
     *variable = value;
 }
+
+void StrCut(RtString s, int32_t n) {
+    if (n < 0 || n >= StrLength(s)) return;
+    RtlMoveMemory(s - 4, &n, 4);
+    s[n] = 0;
+}

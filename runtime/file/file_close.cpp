@@ -1,5 +1,6 @@
 // FileClose: one number, or 0 for every file.
 #include "file_read_buffer.h"
+#include "file_write_buffer.h"
 
 static void CloseSlot(HANDLE* slot) {
     // A failed open's mark is closed like a handle: the close does nothing on
@@ -11,6 +12,7 @@ static void CloseSlot(HANDLE* slot) {
 }
 
 void FileClose(int32_t number) {
+    FileWriteReset(number, false);  // what waits goes out before the handle closes
     FileErrorClear(number);
     if (number == 0) {
         for (HANDLE& slot : FileTable.Handles) CloseSlot(&slot);

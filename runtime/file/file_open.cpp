@@ -1,5 +1,6 @@
 // FileOpen and the file table itself.
 #include "file_read_buffer.h"
+#include "file_write_buffer.h"
 
 FileTableState FileTable;  // zero at start: no file under any number
 
@@ -16,6 +17,8 @@ void FileOpen(RtString name, int32_t mode, int32_t number) {
         // Share mode 0: nobody else may open the file while it is open here,
         // and the open fails if somebody already holds it.
         FileErrorClear(number);
+        // What waits for the file still open under this number goes to it first.
+        FileWriteReset(number, false);
         HANDLE h = CreateFileA(name, known ? kAccess[mode] : 0, 0, nullptr,
                                known ? kDisposition[mode] : 0, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) FileErrorNote(number, GetLastError());
@@ -25,6 +28,8 @@ void FileOpen(RtString name, int32_t mode, int32_t number) {
         *slot = h;
         // Whatever was read ahead under this number belonged to the old file.
         FileReadReset(number, mode == FileModeRead && h != INVALID_HANDLE_VALUE);
+        if ((mode == FileModeWrite || mode == FileModeAppend) && h != INVALID_HANDLE_VALUE)
+            FileWriteReset(number, true);
         if (mode == FileModeAppend) {
             LARGE_INTEGER zero;
             zero.QuadPart = 0;

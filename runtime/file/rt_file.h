@@ -1,7 +1,9 @@
 // Numbered files: the file table, open, close, end-of-file, the item reader,
-// the writer and the error record. Writes go to the system at once; a file
-// opened for input only is read ahead in blocks (file_read_buffer.cpp),
-// every other file is read at the system's file position.
+// the writer and the error record. A file opened for writing only collects
+// its writes in a buffer (file_write_buffer.cpp), other files write at once;
+// a file opened for input only is read ahead in blocks
+// (file_read_buffer.cpp), every other file is read at the system's file
+// position.
 //
 // File numbers run from 1 to 256. A number outside that range (and 0 for
 // anything but FileClose) is treated as a number with no file: nothing
@@ -36,6 +38,10 @@ void FileClose(int32_t number);                              // 0: every file
 int32_t FileEof(int32_t number);                             // -1 at or past the end
 void FileInput(int32_t number);   // fills the variables of the value list
 void FilePrint(int32_t number, RtString text);  // consumes text
+void FilePrintBytes(int32_t number, const char* bytes, uint32_t length);  // borrows them
+// What a file opened for writing holds in its buffer goes to the system
+// now (file_write_buffer.cpp); 0: every file.
+void FileFlush(int32_t number);
 
 // An input file's text encoding (file_encoding.cpp). FileDetectEncoding
 // looks once at a file opened for input only, before anything is read from

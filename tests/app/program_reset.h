@@ -4,6 +4,7 @@
 #pragma once
 #include "rt_console.h"
 #include "rt_core.h"
+#include "file_write_buffer.h"
 #include "rt_file.h"
 
 inline void ForgetEarlierRun() {
@@ -16,6 +17,7 @@ inline void ForgetEarlierRun() {
         StringRegistry.Capacity = 0;
     }
     FileClose(0);  // clears the error record with the files
+    FileWrite.Ended = false;  // the last run's process has ended; this one has not
     RtSetExitCode(0);
     // A new process starts with zeroed globals; the program itself sets
     // these two before its window exists, which typing must not overtake.

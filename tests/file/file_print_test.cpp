@@ -1,6 +1,7 @@
 // The writer: bytes go out exactly as the string holds them, and the string
 // is released on every path.
 #include "file_test_util.h"
+#include "file_write_buffer.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ TEST_F(FilePrintTest, WritesEveryByteUnchanged) {
         DWORD expected_position = 0;
         for (const std::string& piece : c.pieces) {
             Print(2, piece);
+            FileFlush(2);
             expected_position += (DWORD)piece.size();
             EXPECT_EQ(Position(2), expected_position);
         }
@@ -42,6 +44,51 @@ TEST_F(FilePrintTest, TheApplicationsLineFromJoinedStrings) {
     FilePrint(2, StrConcat(StrCopy(ato.s), StrFromText("\r\n")));
     FileClose(0);
     EXPECT_EQ(ReadAll(path), "[item]\r\n");
+}
+
+// The write buffer, with time kept out of it: pieces wait until the block
+// is full or the file is flushed or closed, then go out in one write each.
+class FileWriteBufferTest : public FilePrintTest {
+protected:
+    void SetUp() override {
+        FilePrintTest::SetUp();
+        FileWrite.Delay = 0xFFFFFFFF;
+    }
+    void TearDown() override {
+        FileWrite.Delay = 0;
+        FilePrintTest::TearDown();
+    }
+};
+
+TEST_F(FileWriteBufferTest, PiecesGoOutInBlocks) {
+    std::string path = TestTempDir("print-buffer") + "out";
+    Open(path, FileModeWrite, 2);
+    std::string all;
+    for (int i = 0; i < 20000; i++) {
+        std::string piece = "item" + std::to_string(i) + " framed\r\n";
+        Print(2, piece);
+        all += piece;
+    }
+    // The first piece went out at once, then whole blocks' worth; the rest waits.
+    std::string out = ReadAll(path);
+    EXPECT_EQ(all.compare(0, out.size(), out), 0);
+    EXPECT_GT(out.size(), kFileWriteBlock);
+    EXPECT_LT(all.size() - out.size(), kFileWriteBlock);
+    Print(2, std::string(kFileWriteBlock + 1, 'L'));  // as large as the block: out by itself
+    FileClose(2);
+    EXPECT_EQ(ReadAll(path), all + std::string(kFileWriteBlock + 1, 'L'));
+    EXPECT_EQ(FileWrite.Slots[1].Used, 0u);
+    EXPECT_EQ(FileWrite.Slots[1].Block, nullptr) << "the buffer is released at the close";
+}
+
+TEST_F(FileWriteBufferTest, AFailedFlushIsToldOnceAndNothingIsWrittenAfterIt) {
+    Open(kRealWindows ? "Z:\\dev\\full" : "/dev/full", FileModeWrite, 2);
+    Print(2, "first");  // the first piece after an open goes out at once
+    EXPECT_EQ(FileError(2), (DWORD)ERROR_DISK_FULL);
+    Print(2, "more");
+    EXPECT_EQ(FileWrite.Slots[1].Used, 0u) << "nothing is collected after a failure";
+    FileFlush(2);
+    EXPECT_EQ(FileError(2), (DWORD)ERROR_DISK_FULL);
 }
 
 TEST_F(FilePrintTest, NoWritableFileWritesNothing) {
