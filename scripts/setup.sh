@@ -72,26 +72,23 @@ if printf '%s\n' "${PKGS[@]}" "${EXTRA[@]}" | grep -q ':i386$' &&
     $SUDO dpkg --add-architecture i386
 fi
 
-missing=($(missing_of "${PKGS[@]}"))
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "setup: installing ${missing[*]}"
+# Installs what of the packages is missing (the way to install: install or
+# install_once); on failure says which and why, and exits with code.
+ensure() {  # what how code packages...
+    local what=$1 how=$2 code=$3
+    shift 3
+    local missing=($(missing_of "$@"))
+    [ ${#missing[@]} -gt 0 ] || return 0
+    echo "setup: installing ${missing[*]}$what"
     apt_update
-    if ! install "${missing[@]}"; then
+    if ! $how "${missing[@]}"; then
         echo "setup: could not install ${missing[*]}:"
         grep -E '^(E|W):|Depends:|but' "$ROOT/build/apt-install.log" | head -20 | sed 's/^/setup:   /'
-        exit 1
+        exit "$code"
     fi
-fi
-echo "setup: all packages present"
+}
 
-missing=($(missing_of "${EXTRA[@]}"))
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "setup: installing ${missing[*]} for the emulated 32-bit run"
-    apt_update
-    if ! install_once "${missing[@]}"; then
-        echo "setup: could not install ${missing[*]}:"
-        grep -E '^(E|W):|Depends:|but' "$ROOT/build/apt-install.log" | head -10 | sed 's/^/setup:   /'
-        exit 3
-    fi
-fi
+ensure "" install 1 "${PKGS[@]}"
+echo "setup: all packages present"
+ensure " for the emulated 32-bit run" install_once 3 "${EXTRA[@]}"
 exit 0
