@@ -7,6 +7,7 @@ HANDLE RtHeap;
 
 void RtFatal(const char* message) {
     OutputDebugStringA(message);
+    RtBeforeExit();  // what was written and not yet handed to the system is kept
     ExitProcess(RT_EXIT_OUT_OF_MEMORY);
     for (;;) {  // ExitProcess does not return; keeps [[noreturn]] honest
     }
