@@ -402,7 +402,7 @@ app_checks() {
     fi
 
     # Closing in the middle of a long input file.
-    local total=500000
+    local total=5000000  # about two seconds of items: the close lands among them
     awk -v n=$total 'BEGIN { for (i = 1; i <= n; i++) printf "item%d rest of line %d\r\n", i, i }' >"$dir/long.txt"
     LIMIT=120 start_program "$dir" "$APP"
     pid=$RUN_PID
