@@ -405,7 +405,7 @@ TEST(AppLifetime, ClosingTheWindowDuringTheItemsKeepsWholeLines) {
     std::string dir = TestTempDir("app-close");
     std::string in = dir + "in.txt", out = dir + "out.txt";
     std::string input;
-    for (int i = 0; i < 200000; i++) input += "item" + std::to_string(i) + " tail\r\n";
+    for (int i = 0; i < 2000000; i++) input += "item" + std::to_string(i) + " tail\r\n";
     WriteFile(in, input);
     StartProgram();
     {
@@ -432,7 +432,7 @@ TEST(AppLifetime, ClosingTheWindowDuringTheItemsKeepsWholeLines) {
         }
         pos += line.size();
     }
-    EXPECT_LT(i, 200000) << "the run ended before the window was closed";
+    EXPECT_LT(i, 2000000) << "the run ended before the window was closed";
 }
 
 }  // namespace
