@@ -61,11 +61,15 @@ RtString SystemReason(DWORD code) {
 }
 
 // One console line about a failed file; the process will end with exit
-// code 1 when the window is closed.
+// code 1 when the window is closed. The line is kept to be shown again at
+// the end of the run, where a line printed among the items would have
+// scrolled away.
 void TellFailure(const char* role, const char* name, const char* what, DWORD code) {
     RtString line = StrConcat(StrFromText(role), StrCopy(name));
     line = StrConcat(StrConcat(line, StrFromText(what)), SystemReason(code));
-    ConPrint(StrConcat(line, StrFromText("\r\n")));
+    line = StrConcat(line, StrFromText("\r\n"));
+    if (LineWrap.FailureCount < kFailuresKept) LineWrap.Failures[LineWrap.FailureCount++] = StrCopy(line);
+    ConPrint(line);
     RtSetExitCode(1);
 }
 
@@ -176,8 +180,8 @@ DWORD WINAPI LineWrapMain(LPVOID) {
     LineWrap.AtoText = StrAlloc(0);
     // The command line's arguments answer the questions in order (a file
     // dropped on the program's icon is the first).
-    LineWrap.ArgumentCount = RtArguments(LineWrap.Arguments, 4);
-    ConSetAnswers(LineWrap.Arguments, LineWrap.ArgumentCount);
+    LineWrap.ArgumentCount = RtArguments(LineWrap.Arguments, LineWrap.ArgumentFits, 4, ConLineMax);
+    ConSetAnswers(LineWrap.Arguments, LineWrap.ArgumentFits, LineWrap.ArgumentCount);
 
     Ask(" Input file name ? ", &LineWrap.InFileName);
     Ask(" Output file name ? ", &LineWrap.OutFileName);
@@ -194,6 +198,8 @@ DWORD WINAPI LineWrapMain(LPVOID) {
     }
     Ask(" mae ? ", &LineWrap.MaeText);
     Ask(" ato ? ", &LineWrap.AtoText);
+    // The questions are over: keys typed from here on are not answers.
+    ConKeepTypeAhead(false);
     LineWrap.Encoding = FileDetectEncoding(1);
     PrepareFraming();
 
@@ -222,6 +228,9 @@ DWORD WINAPI LineWrapMain(LPVOID) {
         FileFlush(2);
         CheckWritten();
     }
+    // The last screen of a failed run never looks like a good one's.
+    for (int32_t i = 0; i < LineWrap.FailureCount; i++) ConPrint(LineWrap.Failures[i]);
+    LineWrap.FailureCount = 0;
     ConPrint(StrConcat(StrFromText("osimai"), StrFromText("\r\n")));
     FileClose(0);
     StrFree(LineWrap.InFileName);
@@ -230,7 +239,7 @@ DWORD WINAPI LineWrapMain(LPVOID) {
     StrFree(LineWrap.MaeText);
     StrFree(LineWrap.AtoText);
     for (int32_t i = 0; i < LineWrap.ArgumentCount; i++) StrFree(LineWrap.Arguments[i]);
-    ConSetAnswers(nullptr, 0);
+    ConSetAnswers(nullptr, nullptr, 0);
     StrFree(LineWrap.OutMae);
     StrFree(LineWrap.ConsoleAto);
     if (LineWrap.Framed) HeapFree(RtHeap, 0, LineWrap.Framed);

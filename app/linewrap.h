@@ -10,6 +10,9 @@
 
 // The longest item framed in one buffer; longer ones go out in three pieces.
 constexpr int32_t kFramedMax = 64 * 1024;
+// A run tells at most one failure per file and step (input open, output
+// open, write, read); all are shown again before the run's last line.
+constexpr int32_t kFailuresKept = 4;
 
 // The program's variables; program thread only.
 struct LineWrapState {
@@ -28,7 +31,10 @@ struct LineWrapState {
     double CharPos;     // 1-based byte position under test
     bool Writing;       // the output file is open and no write to it has failed
     RtString Arguments[4];  // the command line's answers to the four questions
+    int32_t ArgumentFits[4];  // RtPathOk, or why an argument could not be had
     int32_t ArgumentCount;
+    RtString Failures[kFailuresKept];  // the failure lines told so far, to be shown again
+    int32_t FailureCount;
 };
 extern LineWrapState LineWrap;
 

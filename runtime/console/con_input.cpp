@@ -13,9 +13,13 @@ const char kTooFew[] =
     "\x93\xfc\x97\xcd\x83\x66\x81\x5b\x83\x5e\x82\xcc\x8c\xc2\x90\x94\x82\xaa\x91\xab\x82\xe8\x82\xdc"
     "\x82\xb9\x82\xf1\r\n";
 
+// "引数 " before an argument's number in the line that refuses it.
+const char kArgument[] = "\x88\xf8\x90\x94\x20";
+
 // The answers given before their questions; program thread only.
 struct ConAnswersState {
     const RtString* Items;
+    const int32_t* Fits;  // RtPathOk, or why the answer could not be had
     int32_t Count;
     int32_t Next;
 };
@@ -23,10 +27,20 @@ ConAnswersState ConAnswers;
 
 // The next given answer as the line, shown as if typed: cut, as typing
 // would, to the bytes a line holds and to whole characters. False when no
-// answer is left.
+// answer is left, or when it could not be had: that is told in one line,
+// and the question is then asked.
 bool GivenLine(RtString prompt, char* line) {
     if (ConAnswers.Next >= ConAnswers.Count) return false;
+    const int32_t index = ConAnswers.Next;
     const char* answer = ConAnswers.Items[ConAnswers.Next++];
+    if (ConAnswers.Fits && ConAnswers.Fits[index] != RtPathOk) {
+        char number[2] = {(char)('1' + index % 9), 0};  // a question's argument: 1 to 9
+        RtString subject = StrConcat(StrFromText(kArgument), StrFromText(number));
+        RtString why = RtPathRefusal(subject, ConAnswers.Fits[index]);
+        StrFree(subject);
+        ConPrint(StrConcat(why, StrFromText("\r\n")));
+        return false;
+    }
     int32_t n = 0;
     for (int32_t i = 0; answer[i] && i < ConLineMax;) {
         int32_t len = IsDBCSLeadByte((BYTE)answer[i]) ? 2 : 1;
@@ -46,6 +60,7 @@ void ReadLine(RtString prompt) {
     ConPrint(StrCopy(prompt));
     // Everything printed so far is on the screen before the line is typed.
     SendMessageA(ConsoleWindow.WindowHandle, WM_CON_FLUSH, 0, 0);
+    LineMailbox.Prompt = prompt;  // published by the store below
     ConSetLineLength(0);
     // The window shows its caret only while a line is requested, hence after the store.
     SendMessageA(ConsoleWindow.WindowHandle, WM_SETFOCUS, 0, 0);
@@ -57,9 +72,11 @@ void ReadLine(RtString prompt) {
 
 }  // namespace
 
-void ConSetAnswers(const RtString* answers, int32_t count) {
-    ConAnswers = ConAnswersState{answers, count, 0};
+void ConSetAnswers(const RtString* answers, const int32_t* fits, int32_t count) {
+    ConAnswers = ConAnswersState{answers, fits, count, 0};
 }
+
+void ConKeepTypeAhead(bool keep) { SendMessageA(ConsoleWindow.WindowHandle, WM_CON_TYPE_AHEAD, keep, 0); }
 
 void ConInput(RtString prompt) {
     RtString item = StrAlloc(0);

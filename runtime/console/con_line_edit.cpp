@@ -209,8 +209,11 @@ RtString InsertText(HWND hWnd, const char* text, int32_t length) {
     return Insert(hWnd, bytes, copied);
 }
 
-// Ctrl+V: the clipboard's text at the caret. Returns the echo, or null when
-// the clipboard holds no text.
+RtString Complete(HWND hWnd);
+
+// Ctrl+V: the clipboard's text at the caret. Its first line end acts as
+// Enter; what follows it waits as typed-ahead keys do, for the next line.
+// Returns the echo, or null when the clipboard holds no text.
 RtString Paste(HWND hWnd) {
     if (!OpenClipboard(hWnd)) return nullptr;
     HANDLE data = GetClipboardData(CF_TEXT);
@@ -219,16 +222,25 @@ RtString Paste(HWND hWnd) {
         CloseClipboard();
         return nullptr;
     }
-    // Only as much of the text is looked at as the line has room for, and
-    // one byte more to know whether it was cut: a paste costs the same
-    // however large the clipboard's text is.
-    int32_t room = ConLineMax - ConLineLength(), length = 0;
-    while (length <= room && text[length]) length++;
-    char bytes[ConLineMax + 2];
-    RtlMoveMemory(bytes, text, (size_t)length);
+    // Only as much of the text is looked at as the line and the type-ahead
+    // can hold, and one byte more to know whether it was cut: a paste costs
+    // the same however large the clipboard's text is.
+    constexpr int32_t kLook = (int32_t)ConLineMax + (int32_t)ConTypeAheadMax + 1;
+    char bytes[kLook];
+    int32_t length = 0;
+    while (length < kLook && text[length]) bytes[length] = text[length], length++;
     GlobalUnlock(data);
     CloseClipboard();
-    return InsertText(hWnd, bytes, length);
+    int32_t line = 0;
+    while (line < length && bytes[line] != '\r' && bytes[line] != '\n') line++;
+    RtString echo = InsertText(hWnd, bytes, line);
+    if (line == length) return echo;
+    const int32_t rest = line + (bytes[line] == '\r' && line + 1 < length && bytes[line + 1] == '\n' ? 2 : 1);
+    if (!ConTypeAheadPutText(bytes + rest, length - rest) || length == kLook) MessageBeep(0);
+    // The echo's block may be longer than its text, which ends at its NUL.
+    RtString typed = StrFromText(echo);
+    StrFree(echo);
+    return StrConcat(typed, Complete(hWnd));
 }
 
 // Enter: the line goes to the program, and into the history.
@@ -274,8 +286,8 @@ void Show(HWND hWnd, RtString echo) {
     SendMessageA(hWnd, WM_SETFOCUS, 0, 0);
 }
 
-// Keys typed while no line is requested are dropped; a fresh line owes
-// nothing to the one before it.
+// Whether a line is requested; a fresh line owes nothing to the one
+// before it.
 bool LineRequested() {
     const int32_t n = ConLineLength();
     if (n == -1) return false;
@@ -283,10 +295,24 @@ bool LineRequested() {
     return true;
 }
 
+// Keys typed ahead go before a key typed now; false when no line is
+// requested, or when they completed it (the key then waits as well).
+bool ReadyFor(HWND hWnd) {
+    if (!LineRequested()) return false;
+    ConTypeAheadReplay(hWnd);
+    return LineRequested();
+}
+
 }  // namespace
 
 void ConLineChar(HWND hWnd, WPARAM c) {
-    if (!LineRequested()) return;
+    // A NUL never joins the line, and changes nothing either: a trail byte
+    // to be dropped after it is still dropped.
+    if (c == 0) return;
+    if (!ReadyFor(hWnd)) {
+        ConTypeAheadPut((uint32_t)(c & 0xFF));
+        return;
+    }
     const int32_t n = ConLineLength();  // only this thread changes it now
     bool dropTrail = LineEdit.DropTrail && n > 0;
     LineEdit.DropTrail = false;
@@ -316,11 +342,14 @@ void ConLineChar(HWND hWnd, WPARAM c) {
 }
 
 void ConLineKey(HWND hWnd, WPARAM key) {
-    if (!LineRequested()) return;
-    const int32_t n = ConLineLength(), caret = LineEdit.Caret;
     if (key != VK_LEFT && key != VK_RIGHT && key != VK_HOME && key != VK_END && key != VK_DELETE &&
         key != VK_UP && key != VK_DOWN)
         return;
+    if (!ReadyFor(hWnd)) {
+        ConTypeAheadPut(ConAheadKey | (uint32_t)key);
+        return;
+    }
+    const int32_t n = ConLineLength(), caret = LineEdit.Caret;
     LineEdit.PendingLead = 0;  // a lead byte waiting inside the line is dropped
     RtString echo = nullptr;
     switch (key) {
@@ -353,6 +382,31 @@ void ConLineDrop(HWND hWnd, const char* text) {
     Show(hWnd, InsertText(hWnd, text, length));
 }
 
+void ConLineInsertText(HWND hWnd, const char* text, int32_t length) {
+    if (!LineRequested()) return;
+    LineEdit.PendingLead = 0;
+    LineEdit.DropTrail = false;
+    Show(hWnd, InsertText(hWnd, text, length));
+}
+
+void ConLineAnnounce(HWND hWnd, RtString text) {
+    if (!LineRequested()) {
+        StrFree(text);
+        return;
+    }
+    const int32_t n = ConLineLength();
+    SendMessageA(hWnd, WM_KILLFOCUS, 0, 0);
+    UndoEcho(hWnd, 0, n);
+    ConPrint(StrConcat(StrConcat(StrFromText("\r\n"), text), StrFromText("\r\n")));
+    ConPrint(StrFromText(LineMailbox.Prompt ? LineMailbox.Prompt : ""));
+    RecordEcho(0, n);
+    RtString echo = StrNew(n + 1);
+    RtlMoveMemory(echo, LineMailbox.LineBuffer, (size_t)n);
+    ConPrint(echo);
+    ConDrawNow(hWnd);
+    SendMessageA(hWnd, WM_SETFOCUS, 0, 0);
+}
+
 void ConLineCaretCell(int32_t* col, int32_t* row) {
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     *col = ConsoleBuffer.CursorCol;
@@ -369,4 +423,8 @@ void ConLineCaretCell(int32_t* col, int32_t* row) {
     if (*col < 0) *col = 0;
 }
 
-void ConLineForget() { LineEdit = LineEditState{{}, false, 0, 0, {}, 0, -1}; }
+void ConLineForget() {
+    LineEdit = LineEditState{{}, false, 0, 0, {}, 0, -1};
+    ConTypeAheadKeep(false);  // and nothing typed ahead
+    ConTypeAheadKeep(true);
+}

@@ -53,6 +53,9 @@ void OnPaint(HWND hWnd) {
 
 void OnSetFocus(HWND hWnd) {
     if (ConLineLength() == -1) return;
+    // The program asks for a line: keys typed ahead go in first.
+    ConTypeAheadReplay(hWnd);
+    if (ConLineLength() == -1) return;
     int32_t col, row;
     ConLineCaretCell(&col, &row);
     const int32_t x = col * ConsoleBuffer.CellWidth, y = row * ConsoleBuffer.CellHeight;
@@ -78,17 +81,26 @@ void OnKillFocus(HWND hWnd) {
     DestroyCaret();
 }
 
+// "ドロップしたファイルのパス", the subject of the line that refuses a drop.
+const char kDropped[] = "\x83\x68\x83\x8d\x83\x62\x83\x76\x82\xb5\x82\xbd\x83\x74\x83\x40\x83\x43"
+                        "\x83\x8b\x82\xcc\x83\x70\x83\x58";
+
 // A file dropped on the window: while a line is requested, the first file's
-// full path is typed at the caret, in the code page (its short form where
-// the code page cannot spell it); a path that cannot be had so is refused
-// with a beep.
+// full path is typed at the caret, as the input statement can take it (see
+// RtPathForInput: its short form where the code page cannot spell it, where
+// it is too long or holds a comma). A path that cannot be had so is refused
+// with a line that says why.
 void OnDropFiles(HWND hWnd, HDROP drop) {
     if (ConLineLength() != -1) {
         WCHAR wide[1024];
         char path[ConLineMax + 1];
         UINT n = DragQueryFileW(drop, 0, wide, 1024);
-        if (n > 0 && n < 1023 && RtWideToAnsi(wide, path, sizeof path)) ConLineDrop(hWnd, path);
-        else MessageBeep(0);
+        const int32_t fit = n == 0 ? RtPathNotInCodePage
+                            : n >= 1023 ? RtPathTooLong
+                                        : RtPathForInput(wide, path, sizeof path);
+        if (n == 0) MessageBeep(0);
+        else if (fit == RtPathOk) ConLineDrop(hWnd, path);
+        else ConLineAnnounce(hWnd, RtPathRefusal(kDropped, fit));
     }
     DragFinish(drop);
 }
@@ -107,6 +119,7 @@ LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
     case WM_CON_DRAW: ConDrawRequested(hWnd); return 0;
     case WM_TIMER: ConDrawTimer(hWnd); return 0;
     case WM_CON_FLUSH: ConDrawNow(hWnd); return 0;
+    case WM_CON_TYPE_AHEAD: ConTypeAheadKeep(wParam != 0); return 0;
     case WM_CHAR: ConLineChar(hWnd, wParam); return 0;
     default: return DefWindowProcA(hWnd, message, wParam, lParam);
     }

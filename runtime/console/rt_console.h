@@ -66,6 +66,7 @@ extern ConsoleWindowState ConsoleWindow;
 // an acquire load has seen -1.
 struct LineMailboxState {
     char LineBuffer[256];
+    const char* Prompt;  // the question's prompt, for as long as its line is requested
     alignas(4) int32_t LineLength;  // -1: no line requested, or the line is complete; atomic access only
 };
 extern LineMailboxState LineMailbox;
@@ -109,7 +110,14 @@ void ConInput(RtString prompt);
 // ConInput takes the next one as if it had been typed, prompt and echo
 // included; an answer the question refuses is told, and the question is
 // then asked. Borrows the strings; program thread only.
-void ConSetAnswers(const RtString* answers, int32_t count);
+// fits[i] is RtPathOk or why answer i could not be had (then it is
+// refused with a line saying so, and the question is asked); fits may be
+// null.
+void ConSetAnswers(const RtString* answers, const int32_t* fits, int32_t count);
+// Type-ahead: keys typed while no line is requested are kept for the next
+// question (the default), or, from ConKeepTypeAhead(false) on, dropped, as
+// are any still waiting. Program thread.
+void ConKeepTypeAhead(bool keep);
 LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 // The line editor (con_line_edit.cpp), window thread: a typed character
 // (WM_CHAR), a key (WM_KEYDOWN: the arrows, Home, End, Delete), a dropped
@@ -117,6 +125,11 @@ LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
 void ConLineChar(HWND hWnd, WPARAM c);
 void ConLineKey(HWND hWnd, WPARAM key);
 void ConLineDrop(HWND hWnd, const char* text);
+// A line told while a line is being typed: the echo goes, the text and the
+// prompt are printed, and the line as it was is echoed again after them.
+void ConLineAnnounce(HWND hWnd, RtString text);
+// Text put in at the caret as a paste puts it (no line end in it).
+void ConLineInsertText(HWND hWnd, const char* text, int32_t length);
 void ConLineCaretCell(int32_t* col, int32_t* row);
 void ConLineForget();  // a fuzz target between inputs: no caret, no history
 // The grid, font, class and window, made and shown by the calling thread,
@@ -136,7 +149,21 @@ void ConScrollUp();
 enum : UINT {
     WM_CON_DRAW = WM_APP + 1,   // posted: rows wait to be drawn
     WM_CON_FLUSH = WM_APP + 2,  // sent: draw what waits, now
+    WM_CON_TYPE_AHEAD = WM_APP + 3,  // sent: wParam 1 keep type-ahead, 0 drop it
 };
+
+// Type-ahead (con_type_ahead.cpp), window thread. An entry is a typed
+// character (WM_CHAR), a key (WM_KEYDOWN, ConAheadKey | its code) or a byte
+// of pasted text (ConAheadText | the byte).
+enum : uint32_t { ConAheadKey = 0x100, ConAheadText = 0x200, ConTypeAheadMax = 4096 };
+void ConTypeAheadKeep(bool keep);
+// Keeps an entry typed while no line is requested; dropped when not keeping.
+void ConTypeAheadPut(uint32_t entry);
+// Pasted text after its first line end: waits before every other entry,
+// its line ends made Enter; false when it was cut for want of room.
+bool ConTypeAheadPutText(const char* text, int32_t length);
+// While a line is requested: the waiting entries, in order, as if typed now.
+void ConTypeAheadReplay(HWND hWnd);
 // Marks rows First..Last (First -1: every row) as waiting to be drawn, and
 // forgets every mark once every row has been drawn. Caller holds
 // ConsoleBuffer.Lock.

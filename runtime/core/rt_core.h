@@ -102,13 +102,19 @@ void StoreItemBytes(int32_t k, const char* text, int32_t length);
 int32_t RoundToInt32(double value);
 float RoundToSingle(double value);
 
-// The command line (rt_args.cpp): up to most arguments after the program's
-// name, each converted to the ANSI code page, into out (the caller frees
-// them); the count.
-int32_t RtArguments(RtString* out, int32_t most);
-// A path of the system's wide form in the ANSI code page, exactly, or in
-// its short form; false when neither spells it (or size is too small).
-bool RtWideToAnsi(const WCHAR* wide, char* out, int32_t size);
+// Paths and arguments for the input statement (rt_args.cpp). A path of
+// the system's wide form goes into out (size bytes with its NUL) in the
+// ANSI code page exactly, with no comma, or in its short (8.3) form where
+// that keeps those rules; else out is empty and the result says why.
+enum : int32_t { RtPathOk, RtPathTooLong, RtPathNotInCodePage, RtPathHasComma };
+int32_t RtPathForInput(const WCHAR* wide, char* out, int32_t size);
+// One line that tells why: subject (in the code page, e.g. "引数 2") and
+// the reason for a result other than RtPathOk.
+RtString RtPathRefusal(const char* subject, int32_t fit);
+// The command line: up to most arguments after the program's name, each
+// made fit a line of lineBytes bytes as a path is, into out (the caller
+// frees them; empty for one refused) with the result in fit; the count.
+int32_t RtArguments(RtString* out, int32_t* fit, int32_t most, int32_t lineBytes);
 
 // Numeric text conversion; borrows text, never fails.
 double ValParse(const char* text);

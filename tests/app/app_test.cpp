@@ -226,24 +226,37 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
 
 // The command line's arguments answer the questions in order, shown as if
-// typed; a refused one is told and its question asked; a question with no
-// argument left is asked.
+// typed; one that cannot be had as given (a comma, too long for a line, not
+// in the code page, with no short name) is told with its number and why,
+// and its question asked; a question with no argument left is asked.
 TEST(AppAnswers, ArgumentsAnswerTheQuestions) {
     std::string dir = TestTempDir("app-arguments");
     std::string in = dir + "in.txt", out = dir + "out.txt";
     WriteFile(in, "one two\r\n");
     std::u16string in16(in.begin(), in.end()), out16(out.begin(), out.end());
-    HostSetCommandLine(u"linewrap.exe \"" + in16 + u"\" " + out16 + u" \"x,y\"");
-    RunResult r = RunProgram({"<", "["}, in, out);
-    HostSetCommandLine(u"linewrap.exe");
-    ASSERT_TRUE(r.finished);
-    EXPECT_EQ(r.output, "<one[\r\n");
-    ASSERT_GE(r.grid.size(), 6u);
-    EXPECT_EQ(r.grid[0], " Input file name ? " + in);
-    EXPECT_EQ(r.grid[1], " Output file name ? " + out);
-    EXPECT_EQ(r.grid[2], " mae ? x,y");
-    EXPECT_EQ(r.grid[4], " mae ? <");
-    EXPECT_EQ(r.grid[5], " ato ? [");
+    const std::string noShortName =
+        "\x81\x69\x92\x5a\x82\xa2 8.3 \x8c\x60\x8e\xae\x82\xcc\x96\xbc\x91\x4f\x82\xe0\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x6a";
+    struct {
+        std::u16string third;
+        std::string told;  // after "引数 3"
+    } cases[] = {
+        {u"\"x,y\"", "\x82\xcd\x83\x52\x83\x93\x83\x7d\x82\xf0\x8a\xdc\x82\xdd\x82\xdc\x82\xb7"},
+        {std::u16string(256, u'm'), "\x82\xcd 255 \x83\x6f\x83\x43\x83\x67\x82\xc9\x8e\xfb\x82\xdc\x82\xe8\x82\xdc\x82\xb9\x82\xf1"},
+        {u"\u20ac", "\x82\xcd\x82\xb1\x82\xcc\x83\x52\x81\x5b\x83\x68 \x83\x79\x81\x5b\x83\x57\x82\xc5\x8f\x91\x82\xaf\x82\xdc\x82\xb9\x82\xf1"},
+    };
+    for (const auto& c : cases) {
+        HostSetCommandLine(u"linewrap.exe \"" + in16 + u"\" " + out16 + u" " + c.third);
+        RunResult r = RunProgram({"<", "["}, in, out);
+        HostSetCommandLine(u"linewrap.exe");
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.output, "<one[\r\n");
+        ASSERT_GE(r.grid.size(), 5u);
+        EXPECT_EQ(r.grid[0], " Input file name ? " + in);
+        EXPECT_EQ(r.grid[1], " Output file name ? " + out);
+        EXPECT_EQ(r.grid[2], "\x88\xf8\x90\x94 3" + c.told + noShortName);
+        EXPECT_EQ(r.grid[3], " mae ? <");
+        EXPECT_EQ(r.grid[4], " ato ? [");
+    }
 }
 
 TEST(AppAnswers, AnswerWithACommaIsRefusedAndAskedAgain) {
@@ -280,8 +293,8 @@ std::string InputNotRead(const std::string& name, const std::string& reason) {
 const char kNotFound[] = "The system cannot find the file specified.";
 const char kNoPath[] = "The system cannot find the path specified.";
 
-// A failed file: one line naming it with the system's reason, the four
-// questions and "osimai" as always, the output untouched when the input
+// A failed file: one line naming it with the system's reason, shown again
+// just before "osimai", the four questions as always, the output untouched when the input
 // could not be opened, and exit code 1 once the window is closed.
 struct FailureCase {
     const char* name;
@@ -337,30 +350,31 @@ INSTANTIATE_TEST_SUITE_P(
     App, Failures,
     ::testing::Values(
         FailureCase{"MissingInputKeepsTheOutput", nullptr, "precious\r\n", "{dir}absent.txt", "{dir}out.txt", 0,
-                    {InputNotOpened("{in}", kNotFound), " mae ? [", " ato ? ]", "osimai"}, "precious\r\n"},
+                    {InputNotOpened("{in}", kNotFound), " mae ? [", " ato ? ]", InputNotOpened("{in}", kNotFound), "osimai"}, "precious\r\n"},
         FailureCase{"MissingInputMakesNoOutput", nullptr, nullptr, "{dir}absent.txt", "{dir}out.txt", 0,
-                    {InputNotOpened("{in}", kNotFound), " mae ? [", " ato ? ]", "osimai"}, nullptr},
+                    {InputNotOpened("{in}", kNotFound), " mae ? [", " ato ? ]", InputNotOpened("{in}", kNotFound), "osimai"}, nullptr},
         FailureCase{"EmptyInputName", nullptr, "precious\r\n", "", "{dir}out.txt", 0,
-                    {InputNotOpened("", kNoPath), " mae ? [", " ato ? ]", "osimai"}, "precious\r\n"},
+                    {InputNotOpened("", kNoPath), " mae ? [", " ato ? ]", InputNotOpened("", kNoPath), "osimai"}, "precious\r\n"},
         FailureCase{"OutputIsAFolder", "a b\r\nc\r\n", nullptr, "{dir}in.txt", "{dir}sub", 0,
-                    {OutputNotCreated("{out}", "Access is denied."), " mae ? [", " ato ? ]", "[a]", "[c]", "osimai"},
+                    {OutputNotCreated("{out}", "Access is denied."), " mae ? [", " ato ? ]", "[a]", "[c]", OutputNotCreated("{out}", "Access is denied."), "osimai"},
                     nullptr},
         FailureCase{"OutputInAMissingFolder", "a\r\n", nullptr, "{dir}in.txt", "{dir}nowhere/out.txt", 0,
-                    {OutputNotCreated("{out}", kNoPath), " mae ? [", " ato ? ]", "[a]", "osimai"}, nullptr},
+                    {OutputNotCreated("{out}", kNoPath), " mae ? [", " ato ? ]", "[a]", OutputNotCreated("{out}", kNoPath), "osimai"}, nullptr},
         FailureCase{"SameNameForInputAndOutput", "one two\r\nthree\r\n", nullptr, "{dir}in.txt", "{dir}in.txt", 0,
                     {OutputNotCreated("{out}", "The process cannot access the file because it is being used by "
                                                "another process."),
-                     " mae ? [", " ato ? ]", "[one]", "[three]", "osimai"},
+                     " mae ? [", " ato ? ]", "[one]", "[three]", OutputNotCreated("{out}", "The process cannot access the file because it is being used by "
+                                               "another process."), "osimai"},
                     nullptr},
         // Told at the first failed write only, however many items follow.
         FailureCase{"FullDisk", "a\r\nb\r\nc\r\n", nullptr, "{dir}in.txt", "/dev/full", 0,
                     {" mae ? [", " ato ? ]", "[a]", OutputNotWritten("{out}", "There is not enough space on the disk."),
-                     "[b]", "[c]", "osimai"},
+                     "[b]", "[c]", OutputNotWritten("{out}", "There is not enough space on the disk."), "osimai"},
                     nullptr},
         FailureCase{"FailedRead", "a\r\nb\r\n", "old", "{dir}in.txt", "{dir}out.txt", ERROR_IO_DEVICE,
                     {" mae ? [", " ato ? ]",
                      InputNotRead("{in}", "The request could not be performed because of an I/O device error."),
-                     "osimai"},
+                     InputNotRead("{in}", "The request could not be performed because of an I/O device error."), "osimai"},
                     ""}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
@@ -376,12 +390,13 @@ TEST(AppFailures, AnItemTooLargeToHoldEndsTheRun) {
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.output, "[a]\r\n");
-    ASSERT_EQ(r.grid.size(), 8u);
+    ASSERT_EQ(r.grid.size(), 9u);
+    EXPECT_EQ(r.grid[6], r.grid[5]);
     EXPECT_EQ(r.grid[5], "\x93\xfc\x97\xcd\x81\x75" + in +
                              "\x81\x76\x82\xcc\x8d\x80\x96\xda\x82\xaa\x91\xe5\x82\xab\x82\xb7\x82\xac"
                              "\x82\xc4\x93\xc7\x82\xdf\x82\xdc\x82\xb9\x82\xf1: Not enough memory resources are "
                              "available to process this command.");
-    EXPECT_EQ(r.grid[6], "osimai");
+    EXPECT_EQ(r.grid[7], "osimai");
 }
 
 TEST(AppLifetime, ClosingTheWindowAfterAFailureEndsWithOne) {

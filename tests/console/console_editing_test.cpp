@@ -144,13 +144,41 @@ TEST_F(LineEditing, ADroppedPathIsTypedAtTheCaret) {
     const std::string full = std::string(240, 'k');
     ConsoleType(full);
     SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({u"C:\\too-long.txt"}), 0);
-    SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({u"C:\\\u20ac"}), 0);  // not in the code page
-    EXPECT_EQ(HostBeepCount(), 2);
+    EXPECT_EQ(HostBeepCount(), 1);
     EXPECT_EQ(ConLineLength(), 11 + 240);
     EXPECT_EQ(HostOpenDrops(), 0);
 }
 
-TEST_F(LineEditing, KeysWhileIdleAreDropped) {
+// A path that cannot be typed as it is, with no short name, is refused with
+// a line that says why; the line being typed is echoed again below it.
+TEST_F(LineEditing, ADroppedPathThatCannotBeTypedIsToldWhy) {
+    const std::string subject = "\x83\x68\x83\x8d\x83\x62\x83\x76\x82\xb5\x82\xbd\x83\x74\x83\x40\x83\x43"
+                                "\x83\x8b\x82\xcc\x83\x70\x83\x58\x82\xcd";
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"C:\\a,b.txt", "\x83\x52\x83\x93\x83\x7d\x82\xf0\x8a\xdc\x82\xdd\x82\xdc\x82\xb7"},
+        {u"C:\\\u20ac", "\x82\xb1\x82\xcc\x83\x52\x81\x5b\x83\x68 \x83\x79"},
+        {u"C:\\" + std::u16string(300, u'd'), " 255 \x83\x6f\x83\x43\x83\x67"},
+    };
+    for (const auto& c : cases) {
+        TearDown();
+        SetUp();
+        Print("> ");
+        Request();
+        TypeKeys("ab{L}");
+        SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({c.first}), 0);
+        EXPECT_EQ(Line(), "ab");
+        EXPECT_EQ(ConsoleGridRow(0), "> ");
+        EXPECT_EQ(ConsoleGridRow(1).substr(0, subject.size() + c.second.size()), subject + c.second);
+        EXPECT_EQ(ConsoleGridRow(2), "> ab");
+        ConsoleType("c\r");  // the caret stayed where it was
+        EXPECT_STREQ(LineMailbox.LineBuffer, "acb");
+        EXPECT_EQ(HostBeepCount(), 0);
+        EXPECT_EQ(HostOpenDrops(), 0);
+    }
+}
+
+// Keys typed while no line is requested wait, unseen, for the next line.
+TEST_F(LineEditing, KeysWhileIdleDrawNothing) {
     Print("> ");
     HostDrawLogClear(hwnd);
     ConsoleType("ab\b\r\x16");
@@ -169,7 +197,7 @@ TEST_F(LineEditing, EnterCompletesTheLineAndMovesToTheNextRow) {
     EXPECT_STREQ(LineMailbox.LineBuffer, "hi");
     EXPECT_EQ(ConsoleCursorRow(), 1);
     EXPECT_EQ(ConsoleCursorCol(), 0);
-    // Further keys are dropped until the next request.
+    // Further keys wait for the next request.
     ConsoleType("x");
     EXPECT_STREQ(LineMailbox.LineBuffer, "hi");
     EXPECT_EQ(ConsoleGridRow(1), "");
@@ -207,30 +235,48 @@ TEST_F(LineEditing, PasteThenType) {
     EXPECT_EQ(HostClipboardLocks(), 0);
 }
 
-TEST_F(LineEditing, PasteWithCrLfContinuesOnTheNextRow) {
-    HostSetClipboardText("ab\r\ncd");
+// A pasted text's line ends act as Enter: each line answers one request,
+// and what follows the last line end stays in the next line, unfinished.
+TEST_F(LineEditing, APastedTextAnswersLineAfterLine) {
+    HostSetClipboardText("ab\r\ncd\ref\ngh");
     Print("> ");
     Request();
-    ConsoleType("\x16");
-    EXPECT_EQ(Line(), "ab\r\ncd");
-    EXPECT_EQ(ConLineLength(), 6);  // a paste never completes the line
-    EXPECT_EQ(ConsoleGridRow(0), "> ab");
-    EXPECT_EQ(ConsoleGridRow(1), "cd");
-    EXPECT_EQ(ConsoleCursorRow(), 1);
-    EXPECT_EQ(ConsoleCursorCol(), 2);
-    // The line break is one character: Backspace takes both bytes and the
-    // cursor back to the end of the row above, and the screen follows.
-    ConsoleType("\b\b\b");
-    EXPECT_EQ(Line(), "ab");
-    EXPECT_EQ(ConsoleCursorRow(), 0);
-    EXPECT_EQ(ConsoleCursorCol(), 4);
-    EXPECT_EQ(ConsoleGridRow(1), "");
-    WaitForRepaint();
-    EXPECT_EQ(ConsoleScreenRow(0), "> ab");
-    EXPECT_EQ(ConsoleScreenRow(1), "");
-    ConsoleType("\b\b\bz");
-    EXPECT_EQ(Line(), "z");
-    EXPECT_EQ(ConsoleGridRow(0), "> z");
+    ConsoleType("x\x16");
+    const char* lines[] = {"xab", "cd", "ef"};
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(ConLineLength(), -1);
+        EXPECT_STREQ(LineMailbox.LineBuffer, lines[i]);
+        EXPECT_EQ(ConsoleGridRow(i), std::string("> ") + lines[i]);
+        Print("> ");
+        Request();
+    }
+    EXPECT_EQ(Line(), "gh");
+    EXPECT_EQ(ConsoleGridRow(3), "> gh");
+    EXPECT_EQ(HostBeepCount(), 0);
+}
+
+// Keys typed between one line's Enter and the next request go, in order,
+// into the next line as if typed then; once the program says the questions
+// are over, they are dropped. The type-ahead holds 4096 keys.
+TEST_F(LineEditing, KeysTypedAheadGoToTheNextLine) {
+    Print("> ");
+    Request();
+    ConsoleType("a\r");
+    TypeKeys("xy{L}z\rw");
+    Print("> ");
+    Request();
+    EXPECT_STREQ(LineMailbox.LineBuffer, "xzy");
+    EXPECT_EQ(ConLineLength(), -1);
+    Print("> ");
+    Request();
+    EXPECT_EQ(Line(), "w");
+    EXPECT_EQ(ConsoleGridRow(2), "> w");
+    ConsoleType("\r" + std::string(ConTypeAheadMax + 1, 'k'));
+    EXPECT_EQ(HostBeepCount(), 1);
+    SendMessageA(hwnd, WM_CON_TYPE_AHEAD, 0, 0);
+    ConsoleType("q");
+    Request();
+    EXPECT_EQ(Line(), "");
 }
 
 // What the program receives after Enter, and the beeps on the way.
@@ -250,6 +296,9 @@ const ReceiveCase kReceiveCases[] = {
     {"PasteThatJustFits", "01234", std::string(250, 'k') + "\x16\r", std::string(250, 'k') + "01234", 0},
     {"PasteEndingInALoneLead", "ab\x82", "\x16\r", "ab", 1},
     {"PasteCompletesATypedLead", "\xa0z", "\x82\x16\r", "\x82\xa0z", 0},
+    {"NulBetweenARefusedLeadAndItsTrail", nullptr, std::string(254, 'k') + "\xed" + std::string(1, '\0') + "\xc5x\r",
+     std::string(254, 'k') + "x", 1},
+    {"PastedLineEndIsEnter", "ab\r\ncd", "x\x16", "xab", 0},
 };
 
 TEST_F(LineEditing, ReceivesWholeCharacters) {

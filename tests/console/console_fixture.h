@@ -34,6 +34,7 @@ protected:
     }
     // What the program does to ask for a line, without waiting for it.
     void Request() {
+        LineMailbox.Prompt = "> ";
         ConSetLineLength(0);
         SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
     }

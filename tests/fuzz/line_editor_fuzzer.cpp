@@ -4,14 +4,17 @@
 // Left, Right, Home, End, Delete, Up and Down, and files dropped on the
 // window (WM_DROPFILES). A model of the line, kept here, says what the line
 // must be after each key and what the program receives at Enter: typed
-// bytes go in at the caret (not a NUL, nor a byte without room, nor a lead
-// byte without room for its trail, which then takes its trail with it; a
-// lead byte typed inside the line waits for its trail and both go in
-// together); Backspace and Delete take the whole character before or at the
+// bytes go in at the caret (not a NUL, which changes nothing, nor a byte
+// without room, nor a lead byte without room for its trail, which then
+// takes its trail with it; a lead byte typed inside the line waits for its
+// trail and both go in together); Backspace and Delete take the whole character before or at the
 // caret, Left and Right step over one (characters are found by a scan from
 // the line's start; the CR LF of a line break echoed as one, a CR LF printed
 // in one text, is one character); a paste takes the longest run of whole
-// characters that fits, a dropped path goes in whole or not at all; Esc
+// characters that fits, up to its first line end, which is Enter (what
+// follows waits for the next line, each line end an Enter); a dropped path
+// goes in whole or not at all, and one that cannot be had is refused with
+// a line, after which the line is echoed again below the prompt; Esc
 // empties the line; Up and Down bring back earlier answers; Enter drops a
 // lead byte still waiting for its trail at the end. The line never holds
 // more than 255 bytes and the program never receives a lone lead byte at
@@ -71,6 +74,7 @@ struct Model {
     int32_t row = 0, col = 0;         // where the echo starts
     std::string before;               // the row up to there
     bool scrolled = false;            // a line break reached row 100: no screen check
+    std::string ahead;                // typed ahead: pasted text, '\r' for each Enter
 
     // Whether byte i of the line is the CR of a line break.
     bool BreakAt(size_t i) const {
@@ -165,25 +169,79 @@ void Request(HWND hwnd, Model& m) {
         m.col = ConsoleBuffer.CursorCol;
         m.before.assign(ConsoleBuffer.RowText[m.row], (size_t)m.col);
     }
+    LineMailbox.Prompt = kPrompt.c_str();
     ConSetLineLength(0);
     SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
 }
 
-void Type(Model& m, uint8_t c, const std::string* clip) {
+void Enter(Model& m);
+
+// Enter was pressed (typed, pasted or typed ahead): the program receives
+// the line and asks for the next, and what was typed ahead goes into that
+// one, as far as its next Enter.
+void Completed(HWND hwnd, Model& m) {
+    for (;;) {
+        Enter(m);
+        FuzzCheck(ConLineLength() == -1, "Enter did not complete the line");
+        std::string received = LineMailbox.LineBuffer;
+        FuzzCheck(received == m.line, "the program receives another line than was typed");
+        FuzzCheck(!LoneLead(received), "the program receives a lone lead byte at the end");
+        SendMessageA(hwnd, WM_KILLFOCUS, 0, 0);
+        Request(hwnd, m);
+        size_t end = m.ahead.find('\r');
+        if (!m.ahead.empty()) {
+            m.pending = 0;
+            m.dropTrail = false;
+            m.InsertText(m.ahead.substr(0, end));
+        }
+        m.ahead.erase(0, end == std::string::npos ? end : end + 1);
+        FuzzDrawingPass();
+        if (end == std::string::npos) return;
+    }
+}
+
+// Ctrl+V: the text up to its first line end goes in; a line end is Enter,
+// and what follows it waits (its line ends each one Enter, 4096 at most).
+bool Paste(Model& m, const std::string& clip) {
+    size_t end = clip.find_first_of("\r\n");
+    m.InsertText(clip.substr(0, end));
+    if (end == std::string::npos) return false;
+    end += clip.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+    m.ahead.clear();
+    for (size_t i = end; i < clip.size() && m.ahead.size() < (size_t)ConTypeAheadMax; i++) {
+        bool lineEnd = clip[i] == '\r' || clip[i] == '\n';
+        m.ahead += lineEnd ? '\r' : clip[i];
+        if (clip.compare(i, 2, "\r\n") == 0) i++;
+    }
+    return true;
+}
+
+// A dropped path refused with a line: the echo goes, the line and the
+// prompt go on the two rows below, and the line is echoed again as one text.
+void Announce(Model& m) {
+    m.row += 2;
+    m.col = (int32_t)kPrompt.size();
+    m.before = kPrompt;
+    m.echoes.clear();
+    if (!m.line.empty()) m.echoes.push_back(m.line);
+}
+
+// A typed byte; true when it completed the line.
+bool Type(Model& m, uint8_t c, const std::string* clip) {
+    if (c == 0) return false;  // changes nothing at all
     bool dropTrail = m.dropTrail && !m.line.empty();
     m.dropTrail = false;
     if (c != 8 && c != 13 && c != 22 && c != 27 && m.pending) {
-        if (c == 0) return;
         std::string pair{(char)m.pending, (char)c};
         m.pending = 0;
         if (m.line.size() + 2 <= (size_t)ConLineMax) m.Insert(pair);
-        return;
+        return false;
     }
     m.pending = 0;
     if (c == 8) {
         if (m.caret > 0) m.Remove(m.Previous(m.caret), m.caret);
     } else if (c == 22) {
-        if (clip) m.InsertText(clip->substr(0, (size_t)ConLineMax + 1));
+        if (clip) return Paste(m, *clip);
     } else if (c == 27) {
         m.recalled = -1;
         m.Remove(0, m.line.size());
@@ -192,11 +250,12 @@ void Type(Model& m, uint8_t c, const std::string* clip) {
         bool lead = IsDBCSLeadByte(c) && !(atEnd && LoneLead(m.line));
         if (m.line.size() + (lead ? 2 : 1) > (size_t)ConLineMax) {
             m.dropTrail = lead;
-            return;
+            return false;
         }
         if (lead && !atEnd) m.pending = c;
         else m.Insert(std::string(1, (char)c));
     }
+    return c == 13;
 }
 
 void KeyDown(Model& m, WPARAM key) {
@@ -291,24 +350,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::u16string path;
             for (unsigned char b : bytes) path += b < 0x80 ? (char16_t)(b ? b : '0') : kWide[b % 5];
             char ansi[ConLineMax + 1];
-            if (!path.empty() && RtWideToAnsi(path.c_str(), ansi, sizeof ansi)) {
+            const int32_t fit = path.empty() ? RtPathOk : RtPathForInput(path.c_str(), ansi, sizeof ansi);
+            if (fit != RtPathOk) {
+                Announce(m);
+            } else if (!path.empty()) {
                 m.pending = 0;
                 if (m.line.size() + strlen(ansi) <= (size_t)ConLineMax) m.InsertText(ansi);
             }
             SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({path}), 0);
-        } else {
-            Type(m, c, hasClip ? &clip : nullptr);
+        }
+        bool entered = false;
+        if (k % 4 == 3) {
+            entered = Type(m, c, hasClip ? &clip : nullptr);
             SendMessageA(hwnd, WM_CHAR, c, 0);
         }
         FuzzDrawingPass();
-        if (k % 4 == 3 && c == 13) {
-            Enter(m);
-            FuzzCheck(ConLineLength() == -1, "Enter did not complete the line");
-            std::string received = LineMailbox.LineBuffer;
-            FuzzCheck(received == m.line, "the program receives another line than was typed");
-            FuzzCheck(!LoneLead(received), "the program receives a lone lead byte at the end");
-            SendMessageA(hwnd, WM_KILLFOCUS, 0, 0);
-            Request(hwnd, m);
+        if (entered) {
+            Completed(hwnd, m);
         } else {
             int32_t n = ConLineLength();
             FuzzCheck(n >= 0 && n <= ConLineMax, "the line is out of its bounds");
