@@ -1,5 +1,5 @@
 // FileDetectEncoding: which text encoding an input file is in, decided from
-// its first block (64 KiB) as it is read ahead:
+// its first bytes as they are read ahead:
 //   EF BB BF              UTF-8 behind a BOM
 //   FF FE / FE FF         UTF-16, little- / big-endian, behind a BOM
 //   no BOM                UTF-8 when the block is valid UTF-8 and holds at
@@ -9,6 +9,12 @@
 // A BOM is consumed: it is no part of the first item. Plain ASCII is ANSI,
 // so is Shift-JIS (its double-byte characters are not valid UTF-8 as a
 // rule), so is any file with a byte that UTF-8 does not allow.
+//
+// A plain-ASCII beginning says nothing, so while the bytes held are all
+// ASCII and the file goes on, the next block is read onto their end (the
+// block grows) up to kFileDetectMost bytes: those bytes are then the
+// reader's next ones, so nothing is read twice, and each byte is looked at
+// once. A file whose first kFileDetectMost bytes are all ASCII is ANSI.
 #include "file_read_buffer.h"
 
 namespace {
@@ -48,6 +54,37 @@ bool IsUtf8Text(const unsigned char* b, uint32_t n, bool more_follows) {
     return multi;
 }
 
+bool AllAscii(const unsigned char* b, uint32_t from, uint32_t to) {
+    for (uint32_t i = from; i < to; i++) {
+        if (b[i] >= 0x80) return false;
+    }
+    return true;
+}
+
+// Reads on while the slot holds only ASCII, as far as kFileDetectMost bytes
+// and the block can be grown. Whether the file may go on after the bytes
+// held. A read that fails here is left to fail again, and be told, when
+// the reader reaches it.
+bool ReadPastAscii(FileReadSlot* slot, HANDLE h) {
+    bool more = slot->End == slot->BlockBytes;
+    uint32_t capacity = slot->BlockBytes, checked = 0;
+    while (more && slot->End < kFileDetectMost && AllAscii(slot->Block, checked, slot->End)) {
+        checked = slot->End;
+        if (slot->End + slot->BlockBytes > capacity) {
+            void* block = HeapReAlloc(RtHeap, 0, slot->Block, capacity * 2);
+            if (!block) break;
+            slot->Block = (unsigned char*)block;
+            capacity *= 2;
+        }
+        DWORD got = 0;
+        if (!ReadFile(h, slot->Block + slot->End, slot->BlockBytes, &got, nullptr)) break;
+        if (got > slot->BlockBytes) got = slot->BlockBytes;
+        slot->End += got;
+        more = got == slot->BlockBytes;
+    }
+    return more;
+}
+
 }  // namespace
 
 int32_t FileDetectEncoding(int32_t number) {
@@ -66,8 +103,9 @@ int32_t FileDetectEncoding(int32_t number) {
     } else if (n >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
         slot->Encoding = b[0] == 0xFF ? FileEncodingUtf16Le : FileEncodingUtf16Be;
         slot->Next = 2;
-    } else if (IsUtf8Text(b, n, n == slot->BlockBytes)) {
-        slot->Encoding = FileEncodingUtf8;
+    } else {
+        const bool more = ReadPastAscii(slot, *h);
+        if (IsUtf8Text(slot->Block, slot->End, more)) slot->Encoding = FileEncodingUtf8;
     }
     return slot->Encoding;
 }

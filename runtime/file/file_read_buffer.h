@@ -7,6 +7,8 @@
 
 // Bytes asked of the system at once for a file opened for input only.
 constexpr uint32_t kFileReadBlock = 64 * 1024;
+// How far encoding detection reads past a plain-ASCII beginning.
+constexpr uint32_t kFileDetectMost = 4u << 20;
 // The longest item the reader holds. The item is copied a few times on its
 // way to a variable and out again, and a 32-bit process has about 2 GiB of
 // address space: an item past this fails its statement with
@@ -16,7 +18,7 @@ constexpr uint32_t kFileItemLimit = 128u << 20;
 
 // The reader's side of one file number. Program thread only.
 struct FileReadSlot {
-    unsigned char* Block;  // BlockBytes heap bytes, taken at the first read
+    unsigned char* Block;  // BlockBytes heap bytes (more after encoding detection), taken at the first read
     uint32_t BlockBytes;   // the block's size, fixed at the open
     uint32_t Next;         // index of the first byte not yet consumed
     uint32_t End;          // bytes the block holds
