@@ -30,6 +30,9 @@ const char kItemTooLarge[] = "\x81\x76\x82\xcc\x8d\x80\x96\xda\x82\xaa\x91\xe5\x
 // "」は " and " として読みます": the line that names the input's encoding
 const char kReadAs[] = "\x81\x76\x82\xcd ";
 const char kReadAsEnd[] = " \x82\xc6\x82\xb5\x82\xc4\x93\xc7\x82\xdd\x82\xdc\x82\xb7\r\n";
+// "引数が多すぎます: 5 番目からは使いません": more arguments than questions
+const char kTooManyArguments[] = "\x88\xf8\x90\x94\x82\xaa\x91\xbd\x82\xb7\x82\xac\x82\xdc\x82\xb7\x3a\x20\x35"
+                                 "\x20\x94\xd4\x96\xda\x82\xa9\x82\xe7\x82\xcd\x8e\x67\x82\xa2\x82\xdc\x82\xb9\x82\xf1\r\n";
 // "エラー ", before the bare code when the system has no text for it
 const char kErrorCode[] = "\x83\x47\x83\x89\x81\x5b ";
 
@@ -180,7 +183,9 @@ DWORD WINAPI LineWrapMain(LPVOID) {
     LineWrap.AtoText = StrAlloc(0);
     // The command line's arguments answer the questions in order (a file
     // dropped on the program's icon is the first).
-    LineWrap.ArgumentCount = RtArguments(LineWrap.Arguments, LineWrap.ArgumentFits, 4, ConLineMax);
+    const int32_t given = RtArguments(LineWrap.Arguments, LineWrap.ArgumentFits, 4, ConLineMax);
+    LineWrap.ArgumentCount = given < 4 ? given : 4;
+    if (given > 4) ConPrint(StrFromText(kTooManyArguments));  // never used without a word
     ConSetAnswers(LineWrap.Arguments, LineWrap.ArgumentFits, LineWrap.ArgumentCount);
 
     Ask(" Input file name ? ", &LineWrap.InFileName);

@@ -64,5 +64,5 @@ int32_t RtArguments(RtString* out, int32_t* fit, int32_t most, int32_t lineBytes
         out[count++] = StrFromText(text);
     }
     LocalFree(argv);
-    return count;
+    return argc > 1 ? argc - 1 : 0;
 }

@@ -113,7 +113,8 @@ int32_t RtPathForInput(const WCHAR* wide, char* out, int32_t size);
 RtString RtPathRefusal(const char* subject, int32_t fit);
 // The command line: up to most arguments after the program's name, each
 // made fit a line of lineBytes bytes as a path is, into out (the caller
-// frees them; empty for one refused) with the result in fit; the count.
+// frees them; empty for one refused) with the result in fit. Returns how
+// many arguments were given, which may be more than most.
 int32_t RtArguments(RtString* out, int32_t* fit, int32_t most, int32_t lineBytes);
 
 // Numeric text conversion; borrows text, never fails.

@@ -259,6 +259,23 @@ TEST(AppAnswers, ArgumentsAnswerTheQuestions) {
     }
 }
 
+// More arguments than questions: one line says the rest are not used.
+TEST(AppAnswers, ArgumentsPastTheFourthAreToldUnused) {
+    std::string dir = TestTempDir("app-extra-arguments");
+    std::string in = dir + "in.txt", out = dir + "out.txt";
+    WriteFile(in, "one\r\n");
+    std::u16string in16(in.begin(), in.end()), out16(out.begin(), out.end());
+    HostSetCommandLine(u"linewrap.exe " + in16 + u" " + out16 + u" < > extra");
+    RunResult r = RunProgram({}, in, out);
+    HostSetCommandLine(u"linewrap.exe");
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.output, "<one>\r\n");
+    ASSERT_GE(r.grid.size(), 2u);
+    EXPECT_EQ(r.grid[0], "\x88\xf8\x90\x94\x82\xaa\x91\xbd\x82\xb7\x82\xac\x82\xdc\x82\xb7: 5 "
+                         "\x94\xd4\x96\xda\x82\xa9\x82\xe7\x82\xcd\x8e\x67\x82\xa2\x82\xdc\x82\xb9\x82\xf1");
+    EXPECT_EQ(r.grid[1], " Input file name ? " + in);
+}
+
 TEST(AppAnswers, AnswerWithACommaIsRefusedAndAskedAgain) {
     std::string dir = TestTempDir("app-comma");
     std::string in = dir + "in.txt", out = dir + "out.txt";
