@@ -489,7 +489,7 @@ app_failure_checks() {
     app_fail_run missing-input missing.txt out.txt '<' '>' \
         ' Input file name ? missing.txt' ' Output file name ? out.txt' \
         "入力「missing.txt」を開けません（出力ファイルはそのまま）: $(app_fail_reason 2)" \
-        ' mae ? <' ' ato ? >' osimai
+        ' mae ? <' ' ato ? >' "入力「missing.txt」を開けません（出力ファイルはそのまま）: $(app_fail_reason 2)" osimai
     [ "$(cat "$dir/out.txt")" = $'precious\r' ] || WHY+="out.txt now holds '$(od -c "$dir/out.txt" | head -2)'; "
     [ -e "$dir/missing.txt" ] && WHY+="missing.txt was made; "
     if [ -z "$WHY" ]; then pass "application: a missing input is told, the existing output keeps its content, exit code 1"
@@ -500,7 +500,7 @@ app_failure_checks() {
     app_fail_run folder-output sample.txt folder '<' '>' \
         ' Input file name ? sample.txt' ' Output file name ? folder' \
         "出力「folder」を作れません: $(app_fail_reason 5)" \
-        ' mae ? <' ' ato ? >' "${items[@]}" osimai
+        ' mae ? <' ' ato ? >' "${items[@]}" "出力「folder」を作れません: $(app_fail_reason 5)" osimai
     [ -d "$dir/folder" ] && [ -z "$(ls -A "$dir/folder")" ] || WHY+="the folder changed; "
     cmp -s "$dir/sample.txt" "$ROOT/examples/sample.txt" || WHY+="the input changed; "
     if [ -z "$WHY" ]; then pass "application: an output that is a folder is told, the items still shown, exit code 1"
@@ -512,7 +512,7 @@ app_failure_checks() {
     app_fail_run same-name same.txt same.txt '[' ']' \
         ' Input file name ? same.txt' ' Output file name ? same.txt' \
         "出力「same.txt」を作れません: $(app_fail_reason 32)" \
-        ' mae ? [' ' ato ? ]' '[one]' '[three]' osimai
+        ' mae ? [' ' ato ? ]' '[one]' '[three]' "出力「same.txt」を作れません: $(app_fail_reason 32)" osimai
     [ "$(od -An -c "$dir/same.txt" | tr -s ' ')" = "$(printf 'one two\r\nthree\r\n' | od -An -c | tr -s ' ')" ] ||
         WHY+="same.txt changed; "
     if [ -z "$WHY" ]; then pass "application: the same name for input and output is told (sharing violation), the input intact, exit code 1"
@@ -524,8 +524,8 @@ app_failure_checks() {
     app_fail_run full-disk sample.txt /dev/full '<' '>' \
         ' Input file name ? sample.txt' ' Output file name ? /dev/full' \
         ' mae ? <' ' ato ? >' "${items[0]}" "出力「/dev/full」に書けません: $(app_fail_reason 112)" \
-        "${items[@]:1}" osimai
-    if [ -z "$WHY" ]; then pass "application: a full disk is told once at the first write, exit code 1"
+        "${items[@]:1}" "出力「/dev/full」に書けません: $(app_fail_reason 112)" osimai
+    if [ -z "$WHY" ]; then pass "application: a full disk is told at the first write and again before osimai, exit code 1"
     else fail "application, full disk" "$WHY"; fi
 }
 
@@ -712,9 +712,102 @@ habits_checks() {
     else fail "command-line answers" "$why"; fi
 }
 
+# ------------------------------------------------ what the user gives, as given
+# Answers reach the program as given: a pasted text's line ends answer the
+# questions one by one, keys typed before a question appears are kept for
+# it, an argument too long for a line and a name with a comma go in their
+# short (8.3) form, dropped or given.
+
+# Runs the utility in folder $1 with arguments, lets $2 (a function) give
+# the answers, and checks the output $3, then what the function GIVEN_AFTER
+# checks, and exit code 0. Appends to WHY.
+given_run() {  # folder how output args...
+    local dir=$1 how=$2 output=$3 pid
+    shift 3
+    LIMIT=60 start_program "$dir" "$APP" "$@"
+    pid=$RUN_PID
+    if [ -z "$(window_id)" ]; then WHY+="no window appeared; "
+    else
+        $how
+        wait_file_equals "$output" 10 "$GIVEN_EXPECTED" || WHY+="$(basename "$output"): $(head -c 40 "$output" 2>&1 | tr '\r\n' '  '); "
+        $GIVEN_AFTER
+        helper prompt_close
+    fi
+    wait_exit "$pid" 10
+    [ "$EXIT_RC" = 0 ] || WHY+="exit code $EXIT_RC; "
+}
+
+given_paste() {
+    inspect --caret on 10000 >/dev/null
+    helper clip_put 'sample.txt\r\npasted.txt\r\n<\r\n>\r\n' || WHY+="clip_put failed; "
+    key ctrl+v
+}
+given_ahead() {
+    inspect --caret on 10000 >/dev/null
+    helper keys_post 'sample.txt\rahead.txt\r<\r>\r' || WHY+="keys_post failed; "
+}
+given_paste_screen() {
+    screen_matches given-paste 5 ' Input file name ? sample.txt' ' Output file name ? pasted.txt' ' mae ? <' \
+        ' ato ? >' "${GIVEN_ROWS[@]}" osimai || WHY+="$DIFF pixels differ (see $OUT/given-paste-diff.png); "
+}
+given_none() { :; }
+given_drop() {
+    local win ox oy
+    win=$(window_id)
+    inspect --caret on 10000
+    read -r ox oy <<<"$(field origin)"
+    timeout 30 "$OUT/xdnd_drop" "$win" $((ox + 40)) $((oy + 20)) "file://$GIVEN_DIR/a,b.txt" || WHY+="xdnd_drop failed; "
+    sleep 0.5
+    key Return
+    answer dropped.txt '<' '>'
+}
+
+as_given_checks() {
+    local dir="$OUT/given" line items=()
+    rm -rf "$dir"; mkdir -p "$dir"
+    GIVEN_DIR=$dir GIVEN_EXPECTED="$ROOT/examples/sample-expected.txt" GIVEN_AFTER=""
+    cp "$ROOT/examples/sample.txt" "$dir/sample.txt"
+    cp "$ROOT/examples/sample.txt" "$dir/a,b.txt"
+    while IFS= read -r line; do items+=("$line"); done < <(iconv -f CP932 -t UTF-8 "$GIVEN_EXPECTED" | tr -d '\r')
+    [ -x "$OUT/xdnd_drop" ] || cc -O -o "$OUT/xdnd_drop" "$ROOT/tests/gui/xdnd_drop.c" -lX11 2>/dev/null
+
+    WHY=""
+    GIVEN_ROWS=("${items[@]}")
+    GIVEN_AFTER=given_paste_screen given_run "$dir" given_paste "$dir/pasted.txt"
+    if [ -z "$WHY" ]; then pass "a pasted text's line ends answer the four questions in turn (pixel-exact)"
+    else fail "pasted line ends" "$WHY"; fi
+
+    WHY=""
+    given_run "$dir" given_ahead "$dir/ahead.txt"
+    if [ -z "$WHY" ]; then pass "all four answers posted at once: each kept for its question"
+    else fail "type-ahead" "$WHY"; fi
+
+    # A comma in the input's name and a 300-byte output path, as arguments.
+    local deep="$dir" i
+    for i in 1 2 3 4 5; do deep+="/d$i$(printf 'x%.0s' $(seq 1 47))"; done
+    mkdir -p "$deep"
+    local long="Z:${deep//\//\\}\\out.txt"  # winepath stops at 260 characters
+    WHY=""
+    given_run "$dir" given_none "$deep/out.txt" 'a,b.txt' "$long" '<' '>'
+    # A path cut to 255 bytes would have named a file in the folder above.
+    [ "$(ls -A "$(dirname "$deep")")" = "$(basename "$deep")" ] || WHY+="a file was written beside $deep; "
+    if [ -z "$WHY" ]; then pass "arguments: a name with a comma and a ${#long}-byte path work in their short form"
+    else fail "long and comma arguments" "$WHY"; fi
+
+    WHY=""
+    if [ -x "$OUT/xdnd_drop" ]; then given_run "$dir" given_drop "$dir/dropped.txt"
+    else WHY="xdnd_drop is not built; "; fi
+    if [ -z "$WHY" ]; then pass "a dropped file whose name holds a comma is typed in its short form and read"
+    else fail "dropped comma file" "$WHY"; fi
+}
+
 # --------------------------------------------------------------------- run
 
 machinery
+if [ -n "${GUI_ONLY:-}" ]; then  # bash scripts/gui-tests.sh with GUI_ONLY="name_checks ...": just those
+    for c in $GUI_ONLY; do $c; done
+    [ $FAILS = 0 ]; exit
+fi
 if [ -f "$HELPERS/console_probe.exe" ]; then
     console_checks
     whole_character_checks
@@ -725,6 +818,7 @@ if [ -f "$APP" ]; then
     app_checks
     encoding_checks
     habits_checks
+    as_given_checks
     if [ -f "$HELPERS/sys_message.exe" ]; then app_failure_checks
     else fail "application failures" "sys_message.exe is not built"; fi
 else

@@ -7,7 +7,8 @@
 // replaced, in at most the bytes a typed line holds, and with no comma (the
 // input statement splits a line at its commas). A path that breaks one of
 // these is taken in its short (8.3) form where the volume has one that keeps
-// all three; else it is refused, and the caller tells the user why.
+// all three (for a file not made yet, its folder's short form and its own
+// name); else it is refused, and the caller tells the user why.
 #include "rt_core.h"
 
 namespace {
@@ -35,14 +36,33 @@ int32_t ExactAnsi(const WCHAR* wide, char* out, int32_t size) {
     return RtPathOk;
 }
 
+// The short form of a path, or of its folder with its last name as it is
+// when the path does not exist yet (an output file to be made). False when
+// the system has neither.
+bool ShortForm(const WCHAR* wide, WCHAR* brief, DWORD size) {
+    DWORD n = GetShortPathNameW(wide, brief, size);
+    if (n > 0 && n < size) return true;
+    int32_t slash = -1, length = 0;
+    for (; wide[length]; length++) {
+        if (wide[length] == L'\\' || wide[length] == L'/') slash = length;
+    }
+    if (slash <= 0 || length >= (int32_t)size) return false;
+    WCHAR folder[1024];
+    RtlMoveMemory(folder, wide, (size_t)slash * sizeof(WCHAR));
+    folder[slash] = 0;
+    n = GetShortPathNameW(folder, brief, size);
+    if (n == 0 || n + (DWORD)(length - slash) >= size) return false;
+    RtlMoveMemory(brief + n, wide + slash, (size_t)(length - slash + 1) * sizeof(WCHAR));
+    return true;
+}
+
 }  // namespace
 
 int32_t RtPathForInput(const WCHAR* wide, char* out, int32_t size) {
     const int32_t fit = ExactAnsi(wide, out, size);
     if (fit == RtPathOk) return fit;
     WCHAR brief[1024];
-    DWORD n = GetShortPathNameW(wide, brief, 1024);
-    if (n > 0 && n < 1024 && ExactAnsi(brief, out, size) == RtPathOk) return RtPathOk;
+    if (ShortForm(wide, brief, 1024) && ExactAnsi(brief, out, size) == RtPathOk) return RtPathOk;
     out[0] = 0;
     return fit;
 }
