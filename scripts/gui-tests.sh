@@ -193,7 +193,7 @@ console_checks() {
     if wait_file_equals "$dir/probe_out.txt" 5 "$exp"; then pass "typed line with Backspace and Shift-JIS reaches the program"
     else fail "typed line" "probe_out.txt: $(od -c "$dir/probe_out.txt" 2>&1 | head -3)"; fi
 
-    # No line requested: no caret, and keys are dropped.
+    # No line requested: no caret, and keys wait for the next question.
     if inspect --caret off 3000; then pass "no caret while no line is requested"
     else fail "no caret while idle" "caret=$(field caret) rect '$(field caretrect)'"; fi
     type_text 'zz'; key Return
@@ -214,7 +214,7 @@ console_checks() {
     key ctrl+v; type_text 'q'; key Return
     sjis 'name=Taro 山田\r\ntwo=p1|ペq\r\n' "$exp"
     if wait_file_equals "$dir/probe_out.txt" 5 "$exp"; then
-        pass "answer counts checked again; Ctrl+V paste then typing; idle keys dropped"
+        pass "answer counts checked again; Ctrl+V paste then typing; idle keys kept for the next question"
     else fail "counts and paste" "probe_out.txt: $(iconv -f CP932 -t UTF-8 "$dir/probe_out.txt" 2>&1 | tr '\r\n' '  ')"; fi
 
     # A paste from the X clipboard (another X client owns the selection).
@@ -261,6 +261,8 @@ console_checks() {
     inspect --caret on
     if screen_matches console 5 \
         ' name ? Taro 山田' \
+        ' two ? zz' \
+        '入力データの個数が足りません' \
         ' two ? a,b,c' \
         '入力データの個数が多すぎます' \
         ' two ? x' \
