@@ -1,6 +1,7 @@
 // The console input statement: prompt, the line requested from the window
 // thread through the LineMailbox, and its comma-separated items stored
 // through the value list.
+#include "con_front.h"
 #include "rt_console.h"
 
 namespace {
@@ -59,15 +60,15 @@ bool GivenLine(RtString prompt, char* line) {
 void ReadLine(RtString prompt) {
     ConPrint(StrCopy(prompt));
     // Everything printed so far is on the screen before the line is typed.
-    SendMessageA(ConsoleWindow.WindowHandle, WM_CON_FLUSH, 0, 0);
+    ConFrontFlush();
     LineMailbox.Prompt = prompt;  // published by the store below
     ConSetLineLength(0);
     // The window shows its caret only while a line is requested, hence after the store.
-    SendMessageA(ConsoleWindow.WindowHandle, WM_SETFOCUS, 0, 0);
+    ConFrontLineRequested();
     while (ConLineLength() != -1) Sleep(10);
     // Returns only once the window thread is back in its loop, the echo of
     // Enter included, so nothing printed from here on overtakes it.
-    SendMessageA(ConsoleWindow.WindowHandle, WM_KILLFOCUS, 0, 0);
+    ConFrontLineTaken();
 }
 
 }  // namespace
@@ -76,7 +77,7 @@ void ConSetAnswers(const RtString* answers, const int32_t* fits, int32_t count) 
     ConAnswers = ConAnswersState{answers, fits, count, 0};
 }
 
-void ConKeepTypeAhead(bool keep) { SendMessageA(ConsoleWindow.WindowHandle, WM_CON_TYPE_AHEAD, keep, 0); }
+void ConKeepTypeAhead(bool keep) { ConFrontKeepTypeAhead(keep); }
 
 void ConInput(RtString prompt) {
     RtString item = StrAlloc(0);

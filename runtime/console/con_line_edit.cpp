@@ -17,9 +17,13 @@
 // together, so the line never holds half a character there; at the line's
 // end a lead byte is laid at once, and one still alone at Enter is dropped.
 // Up and Down step through the answers given earlier (History, newest first).
-#include "rt_console.h"
-
+//
+// The editor makes no window call of its own: the beep, the clipboard, the
+// caret and drawing now are asked of the front end (con_front.h).
 #include <cstring>
+
+#include "con_front.h"
+#include "rt_console.h"
 
 namespace {
 
@@ -104,7 +108,7 @@ void RecordEcho(int32_t from, int32_t to) {
 // end of the row above. A break whose row has scrolled out of the grid
 // leaves the cursor at column 0, where the cells before it cannot be
 // cleared either.
-void UndoEcho(HWND hWnd, int32_t from, int32_t n) {
+void UndoEcho(int32_t from, int32_t n) {
     bool movedUp = false;
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
@@ -121,15 +125,15 @@ void UndoEcho(HWND hWnd, int32_t from, int32_t n) {
         }
     }
     // The row the cursor left is drawn again too.
-    if (movedUp) InvalidateRect(hWnd, nullptr, FALSE);
+    if (movedUp) ConFrontRedrawAll();
 }
 
 // From byte from on, the line becomes the len bytes of tail (which may lie
 // in the line itself). Returns the echo to print: tail.
-RtString Replace(HWND hWnd, int32_t from, const char* tail, int32_t len) {
+RtString Replace(int32_t from, const char* tail, int32_t len) {
     char copy[ConLineMax + 1];
     RtlMoveMemory(copy, tail, (size_t)len);
-    UndoEcho(hWnd, from, ConLineLength());
+    UndoEcho(from, ConLineLength());
     char* line = LineMailbox.LineBuffer;
     RtlMoveMemory(line + from, copy, (size_t)len);
     line[from + len] = 0;
@@ -141,12 +145,12 @@ RtString Replace(HWND hWnd, int32_t from, const char* tail, int32_t len) {
 }
 
 // Puts len bytes in at the caret, which then stands behind them.
-RtString Insert(HWND hWnd, const char* bytes, int32_t len) {
+RtString Insert(const char* bytes, int32_t len) {
     const int32_t n = ConLineLength(), at = LineEdit.Caret;
     char tail[ConLineMax + 1];
     RtlMoveMemory(tail, bytes, (size_t)len);
     RtlMoveMemory(tail + len, LineMailbox.LineBuffer + at, (size_t)(n - at));
-    RtString echo = Replace(hWnd, at, tail, len + n - at);
+    RtString echo = Replace(at, tail, len + n - at);
     // A CR put in before an LF makes a line break with it: the caret goes
     // behind the whole break, never inside it.
     LineEdit.Caret = len > 0 && LineEdit.Steps[at + len - 1].Break ? at + len + 1 : at + len;
@@ -154,17 +158,17 @@ RtString Insert(HWND hWnd, const char* bytes, int32_t len) {
 }
 
 // Takes bytes from..to-1 out of the line; the caret stands at from.
-RtString Remove(HWND hWnd, int32_t from, int32_t to) {
+RtString Remove(int32_t from, int32_t to) {
     const int32_t n = ConLineLength();
     LineEdit.Caret = from;
-    return Replace(hWnd, from, LineMailbox.LineBuffer + to, n - to);
+    return Replace(from, LineMailbox.LineBuffer + to, n - to);
 }
 
 // A typed byte joins the line at the caret; null when it does not join. A
 // NUL never does (the program reads the line up to its NUL), nor a byte
 // without room, nor a lead byte without room for its trail, whose trail
 // byte is then dropped as well.
-RtString TypeByte(HWND hWnd, BYTE c, bool dropTrail) {
+RtString TypeByte(BYTE c, bool dropTrail) {
     const int32_t n = ConLineLength();
     if (c == 0 || dropTrail) return nullptr;
     char bytes[2] = {(char)c, 0};
@@ -179,7 +183,7 @@ RtString TypeByte(HWND hWnd, BYTE c, bool dropTrail) {
         lead = IsDBCSLeadByte(c);
     }
     if (n + (lead ? 2 : len) > ConLineMax) {
-        MessageBeep(0);
+        ConFrontBeep();
         LineEdit.DropTrail = lead && len == 1;
         return nullptr;
     }
@@ -187,13 +191,13 @@ RtString TypeByte(HWND hWnd, BYTE c, bool dropTrail) {
         LineEdit.PendingLead = c;  // inside the line, the character goes in whole
         return nullptr;
     }
-    return Insert(hWnd, bytes, len);
+    return Insert(bytes, len);
 }
 
 // Text put in at the caret, cut to whole characters the line has room for:
 // never between a lead byte and its trail, never with a lone lead byte at
 // its end. Beeps when the text was cut.
-RtString InsertText(HWND hWnd, const char* text, int32_t length) {
+RtString InsertText(const char* text, int32_t length) {
     const int32_t n = ConLineLength(), room = ConLineMax - n;
     int32_t copied = length < room ? length : room;
     char bytes[ConLineMax + 1];
@@ -205,50 +209,40 @@ RtString InsertText(HWND hWnd, const char* text, int32_t length) {
     } else if (EndsInLoneLead(bytes, copied)) {
         copied--;
     }
-    if (copied < length) MessageBeep(0);
-    return Insert(hWnd, bytes, copied);
+    if (copied < length) ConFrontBeep();
+    return Insert(bytes, copied);
 }
 
-RtString Complete(HWND hWnd);
+RtString Complete();
 
 // Ctrl+V: the clipboard's text at the caret. Its first line end acts as
 // Enter; what follows it waits as typed-ahead keys do, for the next line.
 // Returns the echo, or null when the clipboard holds no text.
-RtString Paste(HWND hWnd) {
-    if (!OpenClipboard(hWnd)) return nullptr;
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char* text = data ? (const char*)GlobalLock(data) : nullptr;
-    if (!text) {
-        CloseClipboard();
-        return nullptr;
-    }
+RtString Paste() {
     // Only as much of the text is looked at as the line and the type-ahead
-    // can hold, and one byte more to know whether it was cut: a paste costs
-    // the same however large the clipboard's text is.
+    // can hold, and one byte more to know whether it was cut.
     constexpr int32_t kLook = (int32_t)ConLineMax + (int32_t)ConTypeAheadMax + 1;
     char bytes[kLook];
-    int32_t length = 0;
-    while (length < kLook && text[length]) bytes[length] = text[length], length++;
-    GlobalUnlock(data);
-    CloseClipboard();
+    const int32_t length = ConFrontClipboardText(bytes, kLook);
+    if (length < 0) return nullptr;
     int32_t line = 0;
     while (line < length && bytes[line] != '\r' && bytes[line] != '\n') line++;
-    RtString echo = InsertText(hWnd, bytes, line);
+    RtString echo = InsertText(bytes, line);
     if (line == length) return echo;
     const int32_t rest = line + (bytes[line] == '\r' && line + 1 < length && bytes[line + 1] == '\n' ? 2 : 1);
-    if (!ConTypeAheadPutText(bytes + rest, length - rest) || length == kLook) MessageBeep(0);
+    if (!ConTypeAheadPutText(bytes + rest, length - rest) || length == kLook) ConFrontBeep();
     // The echo's block may be longer than its text, which ends at its NUL.
     RtString typed = StrFromText(echo);
     StrFree(echo);
-    return StrConcat(typed, Complete(hWnd));
+    return StrConcat(typed, Complete());
 }
 
 // Enter: the line goes to the program, and into the history.
-RtString Complete(HWND hWnd) {
+RtString Complete() {
     int32_t n = ConLineLength();
     // A lead byte still waiting for its trail does not go to the program.
     if (EndsInLoneLead(LineMailbox.LineBuffer, n)) {
-        UndoEcho(hWnd, n - 1, n);
+        UndoEcho(n - 1, n);
         n--;
     }
     LineMailbox.LineBuffer[n] = 0;
@@ -265,25 +259,25 @@ RtString Complete(HWND hWnd) {
 }
 
 // Up (step 1) and Down (-1): an older or newer answer replaces the line.
-RtString Recall(HWND hWnd, int32_t step) {
+RtString Recall(int32_t step) {
     int32_t to = LineEdit.Recalled + step;
     if (to < 0 || to >= LineEdit.HistoryCount) return nullptr;
     LineEdit.Recalled = to;
     const char* entry = LineEdit.History[to];
     const int32_t len = (int32_t)strlen(entry);
     LineEdit.Caret = len;
-    return Replace(hWnd, 0, entry, len);
+    return Replace(0, entry, len);
 }
 
 // The echo shows at once, before the caret comes back at its new place.
-void Show(HWND hWnd, RtString echo) {
-    SendMessageA(hWnd, WM_KILLFOCUS, 0, 0);
+void Show(RtString echo) {
+    ConFrontCaretHide();
     if (echo) {
         ConPrint(StrCopy(echo));
         StrFree(echo);
-        ConDrawNow(hWnd);
+        ConFrontDrawNow();
     }
-    SendMessageA(hWnd, WM_SETFOCUS, 0, 0);
+    ConFrontCaretShow();
 }
 
 // Whether a line is requested; a fresh line owes nothing to the one
@@ -297,19 +291,19 @@ bool LineRequested() {
 
 // Keys typed ahead go before a key typed now; false when no line is
 // requested, or when they completed it (the key then waits as well).
-bool ReadyFor(HWND hWnd) {
+bool ReadyFor() {
     if (!LineRequested()) return false;
-    ConTypeAheadReplay(hWnd);
+    ConTypeAheadReplay();
     return LineRequested();
 }
 
 }  // namespace
 
-void ConLineChar(HWND hWnd, WPARAM c) {
+void ConLineChar(uint32_t c) {
     // A NUL never joins the line, and changes nothing either: a trail byte
     // to be dropped after it is still dropped.
     if (c == 0) return;
-    if (!ReadyFor(hWnd)) {
+    if (!ReadyFor()) {
         ConTypeAheadPut((uint32_t)(c & 0xFF));
         return;
     }
@@ -319,33 +313,31 @@ void ConLineChar(HWND hWnd, WPARAM c) {
     const BYTE pending = LineEdit.PendingLead;
     if (c != 8 && c != 13 && c != 22 && c != 27 && pending) {
         // The trail of a lead byte typed inside the line.
-        Show(hWnd, TypeByte(hWnd, (BYTE)c, false));
+        Show(TypeByte((BYTE)c, false));
         return;
     }
     LineEdit.PendingLead = 0;
     RtString echo;
     if (c == 8) {
-        echo = LineEdit.Caret > 0 ? Remove(hWnd, PreviousStart(LineEdit.Caret, n), LineEdit.Caret) : nullptr;
+        echo = LineEdit.Caret > 0 ? Remove(PreviousStart(LineEdit.Caret, n), LineEdit.Caret) : nullptr;
     } else if (c == 13) {
-        echo = Complete(hWnd);
+        echo = Complete();
     } else if (c == 22) {
-        echo = Paste(hWnd);
+        echo = Paste();
         if (!echo) return;  // no text: line, screen and caret stay as they are
     } else if (c == 27) {
         LineEdit.Recalled = -1;
-        echo = Remove(hWnd, 0, n);  // Esc: the line is cleared
+        echo = Remove(0, n);  // Esc: the line is cleared
     } else {
-        echo = TypeByte(hWnd, (BYTE)c, dropTrail);
+        echo = TypeByte((BYTE)c, dropTrail);
         if (!echo) return;
     }
-    Show(hWnd, echo);
+    Show(echo);
 }
 
-void ConLineKey(HWND hWnd, WPARAM key) {
-    if (key != VK_LEFT && key != VK_RIGHT && key != VK_HOME && key != VK_END && key != VK_DELETE &&
-        key != VK_UP && key != VK_DOWN)
-        return;
-    if (!ReadyFor(hWnd)) {
+void ConLineKey(uint32_t key) {
+    if (key < ConKeyLeft || key > ConKeyDown) return;
+    if (!ReadyFor()) {
         ConTypeAheadPut(ConAheadKey | (uint32_t)key);
         return;
     }
@@ -353,58 +345,58 @@ void ConLineKey(HWND hWnd, WPARAM key) {
     LineEdit.PendingLead = 0;  // a lead byte waiting inside the line is dropped
     RtString echo = nullptr;
     switch (key) {
-    case VK_LEFT: LineEdit.Caret = caret > 0 ? PreviousStart(caret, n) : 0; break;
-    case VK_RIGHT: LineEdit.Caret = caret < n ? NextStart(caret, n) : n; break;
-    case VK_HOME: LineEdit.Caret = 0; break;
-    case VK_END: LineEdit.Caret = n; break;
-    case VK_DELETE:
+    case ConKeyLeft: LineEdit.Caret = caret > 0 ? PreviousStart(caret, n) : 0; break;
+    case ConKeyRight: LineEdit.Caret = caret < n ? NextStart(caret, n) : n; break;
+    case ConKeyHome: LineEdit.Caret = 0; break;
+    case ConKeyEnd: LineEdit.Caret = n; break;
+    case ConKeyDelete:
         if (caret == n) return;
-        echo = Remove(hWnd, caret, NextStart(caret, n));
+        echo = Remove(caret, NextStart(caret, n));
         break;
-    case VK_UP:
-    case VK_DOWN:
-        echo = Recall(hWnd, key == VK_UP ? 1 : -1);
+    case ConKeyUp:
+    case ConKeyDown:
+        echo = Recall(key == ConKeyUp ? 1 : -1);
         if (!echo) return;
         break;
     }
-    Show(hWnd, echo);
+    Show(echo);
 }
 
-void ConLineDrop(HWND hWnd, const char* text) {
+void ConLineDrop(const char* text) {
     if (!LineRequested()) return;
     const int32_t length = (int32_t)strlen(text);
     LineEdit.PendingLead = 0;
     // A path is typed whole or not at all.
     if (ConLineLength() + length > ConLineMax) {
-        MessageBeep(0);
+        ConFrontBeep();
         return;
     }
-    Show(hWnd, InsertText(hWnd, text, length));
+    Show(InsertText(text, length));
 }
 
-void ConLineInsertText(HWND hWnd, const char* text, int32_t length) {
+void ConLineInsertText(const char* text, int32_t length) {
     if (!LineRequested()) return;
     LineEdit.PendingLead = 0;
     LineEdit.DropTrail = false;
-    Show(hWnd, InsertText(hWnd, text, length));
+    Show(InsertText(text, length));
 }
 
-void ConLineAnnounce(HWND hWnd, RtString text) {
+void ConLineAnnounce(RtString text) {
     if (!LineRequested()) {
         StrFree(text);
         return;
     }
     const int32_t n = ConLineLength();
-    SendMessageA(hWnd, WM_KILLFOCUS, 0, 0);
-    UndoEcho(hWnd, 0, n);
+    ConFrontCaretHide();
+    UndoEcho(0, n);
     ConPrint(StrConcat(StrConcat(StrFromText("\r\n"), text), StrFromText("\r\n")));
     ConPrint(StrFromText(LineMailbox.Prompt ? LineMailbox.Prompt : ""));
     RecordEcho(0, n);
     RtString echo = StrNew(n + 1);
     RtlMoveMemory(echo, LineMailbox.LineBuffer, (size_t)n);
     ConPrint(echo);
-    ConDrawNow(hWnd);
-    SendMessageA(hWnd, WM_SETFOCUS, 0, 0);
+    ConFrontDrawNow();
+    ConFrontCaretShow();
 }
 
 void ConLineCaretCell(int32_t* col, int32_t* row) {

@@ -10,6 +10,7 @@
 // moving anything. A key that finds it full is dropped with a beep. When the
 // program says keys are no longer wanted (its questions are over), the
 // queue is emptied and further keys are dropped, as with no type-ahead.
+#include "con_front.h"
 #include "rt_console.h"
 
 namespace {
@@ -41,7 +42,7 @@ void ConTypeAheadKeep(bool keep) {
 void ConTypeAheadPut(uint32_t entry) {
     if (TypeAhead.Dropping) return;
     if (TypeAhead.Count == ConTypeAheadMax) {
-        MessageBeep(0);
+        ConFrontBeep();
         return;
     }
     TypeAhead.Entries[(TypeAhead.Head + TypeAhead.Count++) % ConTypeAheadMax] = (uint16_t)entry;
@@ -70,7 +71,7 @@ bool ConTypeAheadPutText(const char* text, int32_t length) {
     return i == length;
 }
 
-void ConTypeAheadReplay(HWND hWnd) {
+void ConTypeAheadReplay() {
     if (TypeAhead.Replaying) return;
     TypeAhead.Replaying = true;
     while (TypeAhead.Count > 0 && ConLineLength() != -1) {
@@ -82,11 +83,11 @@ void ConTypeAheadReplay(HWND hWnd) {
             run[n++] = (char)(e & 0xFF);
             while (TypeAhead.Count > 0 && (TypeAhead.Entries[TypeAhead.Head] & ConAheadText))
                 run[n++] = (char)(PopFront() & 0xFF);
-            ConLineInsertText(hWnd, run, n);
+            ConLineInsertText(run, n);
         } else if (e & ConAheadKey) {
-            ConLineKey(hWnd, e & 0xFF);
+            ConLineKey(e & 0xFF);
         } else {
-            ConLineChar(hWnd, e);
+            ConLineChar(e);
         }
     }
     TypeAhead.Replaying = false;

@@ -1,6 +1,7 @@
 // The console window procedure: drawing resources, painting, caret and
 // input method placement, dropped files; the keys go to the line editor
 // (con_line_edit.cpp), which fills the LineMailbox and echoes what is typed.
+#include "con_front.h"
 #include "rt_console.h"
 
 LineMailboxState LineMailbox;
@@ -54,7 +55,7 @@ void OnPaint(HWND hWnd) {
 void OnSetFocus(HWND hWnd) {
     if (ConLineLength() == -1) return;
     // The program asks for a line: keys typed ahead go in first.
-    ConTypeAheadReplay(hWnd);
+    ConTypeAheadReplay();
     if (ConLineLength() == -1) return;
     int32_t col, row;
     ConLineCaretCell(&col, &row);
@@ -90,7 +91,7 @@ const char kDropped[] = "\x83\x68\x83\x8d\x83\x62\x83\x76\x82\xb5\x82\xbd\x83\x7
 // RtPathForInput: its short form where the code page cannot spell it, where
 // it is too long or holds a comma). A path that cannot be had so is refused
 // with a line that says why.
-void OnDropFiles(HWND hWnd, HDROP drop) {
+void OnDropFiles(HDROP drop) {
     if (ConLineLength() != -1) {
         WCHAR wide[1024];
         char path[ConLineMax + 1];
@@ -99,10 +100,24 @@ void OnDropFiles(HWND hWnd, HDROP drop) {
                             : n >= 1023 ? RtPathTooLong
                                         : RtPathForInput(wide, path, sizeof path);
         if (n == 0) MessageBeep(0);
-        else if (fit == RtPathOk) ConLineDrop(hWnd, path);
-        else ConLineAnnounce(hWnd, RtPathRefusal(kDropped, fit));
+        else if (fit == RtPathOk) ConLineDrop(path);
+        else ConLineAnnounce(RtPathRefusal(kDropped, fit));
     }
     DragFinish(drop);
+}
+
+// The editing keys, in the line editor's terms; other keys are not its.
+void OnKeyDown(WPARAM key) {
+    switch (key) {
+    case VK_LEFT: ConLineKey(ConKeyLeft); break;
+    case VK_RIGHT: ConLineKey(ConKeyRight); break;
+    case VK_HOME: ConLineKey(ConKeyHome); break;
+    case VK_END: ConLineKey(ConKeyEnd); break;
+    case VK_DELETE: ConLineKey(ConKeyDelete); break;
+    case VK_UP: ConLineKey(ConKeyUp); break;
+    case VK_DOWN: ConLineKey(ConKeyDown); break;
+    default: break;
+    }
 }
 
 }  // namespace
@@ -114,13 +129,13 @@ LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
     case WM_SETFOCUS: OnSetFocus(hWnd); return 0;
     case WM_KILLFOCUS: OnKillFocus(hWnd); return 0;
     case WM_PAINT: OnPaint(hWnd); return 0;
-    case WM_KEYDOWN: ConLineKey(hWnd, wParam); return 0;
-    case WM_DROPFILES: OnDropFiles(hWnd, (HDROP)wParam); return 0;
+    case WM_KEYDOWN: OnKeyDown(wParam); return 0;
+    case WM_DROPFILES: OnDropFiles((HDROP)wParam); return 0;
     case WM_CON_DRAW: ConDrawRequested(hWnd); return 0;
     case WM_TIMER: ConDrawTimer(hWnd); return 0;
     case WM_CON_FLUSH: ConDrawNow(hWnd); return 0;
     case WM_CON_TYPE_AHEAD: ConTypeAheadKeep(wParam != 0); return 0;
-    case WM_CHAR: ConLineChar(hWnd, wParam); return 0;
+    case WM_CHAR: ConLineChar((uint32_t)(wParam & 0xFF)); return 0;
     default: return DefWindowProcA(hWnd, message, wParam, lParam);
     }
 }

@@ -120,16 +120,17 @@ void ConSetAnswers(const RtString* answers, const int32_t* fits, int32_t count);
 void ConKeepTypeAhead(bool keep);
 LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 // The line editor (con_line_edit.cpp), window thread: a typed character
-// (WM_CHAR), a key (WM_KEYDOWN: the arrows, Home, End, Delete), a dropped
-// path typed at the caret, and the cell the caret stands in.
-void ConLineChar(HWND hWnd, WPARAM c);
-void ConLineKey(HWND hWnd, WPARAM key);
-void ConLineDrop(HWND hWnd, const char* text);
+// (a byte, as WM_CHAR gives it), an editing key (a ConKey), a dropped path
+// typed at the caret, and the cell the caret stands in. It reaches the
+// window only through the front end (con_front.h).
+void ConLineChar(uint32_t c);
+void ConLineKey(uint32_t key);  // a ConKey (con_front.h)
+void ConLineDrop(const char* text);
 // A line told while a line is being typed: the echo goes, the text and the
 // prompt are printed, and the line as it was is echoed again after them.
-void ConLineAnnounce(HWND hWnd, RtString text);
+void ConLineAnnounce(RtString text);
 // Text put in at the caret as a paste puts it (no line end in it).
-void ConLineInsertText(HWND hWnd, const char* text, int32_t length);
+void ConLineInsertText(const char* text, int32_t length);
 void ConLineCaretCell(int32_t* col, int32_t* row);
 void ConLineForget();  // a fuzz target between inputs: no caret, no history
 // The grid, font, class and window, made and shown by the calling thread,
@@ -163,7 +164,7 @@ void ConTypeAheadPut(uint32_t entry);
 // its line ends made Enter; false when it was cut for want of room.
 bool ConTypeAheadPutText(const char* text, int32_t length);
 // While a line is requested: the waiting entries, in order, as if typed now.
-void ConTypeAheadReplay(HWND hWnd);
+void ConTypeAheadReplay();
 // Marks rows First..Last (First -1: every row) as waiting to be drawn, and
 // forgets every mark once every row has been drawn. Caller holds
 // ConsoleBuffer.Lock.

@@ -1,0 +1,30 @@
+// The console's front end: everything the console's logic (the line editor,
+// type-ahead, the input statement) asks of its window, as plain calls with
+// no window types. con_front_win32.cpp does them with the Win32 API, on the
+// console window; the window procedure, in turn, hands the logic what the
+// user did (ConLineChar, ConLineKey, ConLineDrop) in the logic's own terms.
+// Keeping the seam this narrow lets the logic be driven and checked without
+// a window, and lets a new window call be added in one place.
+#pragma once
+#include <cstdint>
+
+// Editing keys, as the line editor knows them (the front maps the system's
+// key codes to these; others never reach the editor).
+enum ConKey : uint32_t { ConKeyLeft = 1, ConKeyRight, ConKeyHome, ConKeyEnd, ConKeyDelete, ConKeyUp, ConKeyDown };
+
+// Window thread: while a line is typed.
+void ConFrontBeep();
+void ConFrontRedrawAll();   // every row drawn again soon: a change the logic cannot name by rows
+void ConFrontDrawNow();     // what waits to be drawn, drawn now
+void ConFrontCaretHide();   // before an edit's echo
+void ConFrontCaretShow();   // after it: the caret at its new cell
+// The clipboard's text, its first most bytes into out (no NUL added); the
+// bytes copied, or -1 when the clipboard holds no text.
+int32_t ConFrontClipboardText(char* out, int32_t most);
+
+// Program thread: the input statement's turns with the window thread. Each
+// returns once the window thread has done it.
+void ConFrontFlush();              // everything printed so far is on the screen
+void ConFrontLineRequested();      // a line is requested: keys typed ahead go in, the caret shows
+void ConFrontLineTaken();          // the line is taken: the caret goes
+void ConFrontKeepTypeAhead(bool keep);
