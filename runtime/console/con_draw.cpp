@@ -13,6 +13,7 @@
 //   and draws the copy with the lock released.
 // - WM_CON_FLUSH (sent by the input statement before it waits for a line)
 //   and typed keys draw at once; WM_PAINT draws every row.
+#include "con_front.h"
 #include "rt_console.h"
 
 namespace {
@@ -87,8 +88,7 @@ void ConUnmarkRows() {
 }
 
 void ConRequestDraw() {
-    if (!ConsoleDraw.RequestPending.exchange(true, std::memory_order_seq_cst))
-        PostMessageA(ConsoleWindow.WindowHandle, WM_CON_DRAW, 0, 0);
+    if (!ConsoleDraw.RequestPending.exchange(true, std::memory_order_seq_cst)) ConFrontDrawSoon();
 }
 
 void ConDrawRequested(HWND hWnd) {

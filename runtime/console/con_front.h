@@ -22,6 +22,9 @@ void ConFrontCaretShow();   // after it: the caret at its new cell
 // bytes copied, or -1 when the clipboard holds no text.
 int32_t ConFrontClipboardText(char* out, int32_t most);
 
+// Any thread: a drawing pass is wanted soon (the front paces it).
+void ConFrontDrawSoon();
+
 // Program thread: the input statement's turns with the window thread. Each
 // returns once the window thread has done it.
 void ConFrontFlush();              // everything printed so far is on the screen

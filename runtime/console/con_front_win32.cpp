@@ -38,6 +38,8 @@ int32_t ConFrontClipboardText(char* out, int32_t most) {
     return length;
 }
 
+void ConFrontDrawSoon() { PostMessageA(Window(), WM_CON_DRAW, 0, 0); }
+
 void ConFrontFlush() { SendMessageA(Window(), WM_CON_FLUSH, 0, 0); }
 
 void ConFrontLineRequested() { SendMessageA(Window(), WM_SETFOCUS, 0, 0); }
