@@ -1,51 +1,15 @@
-// The screen buffer's drawing: ConRender, the scroll it does when the cursor
-// has moved below the window's client area, and the drawing of one row.
-//
-// ConRender holds the console lock only to scroll and to copy the rows it
-// will draw (each up to its NUL, with the colours of its cells); the slow
-// part, the drawing calls, works on that copy with the lock released, so a
-// print on the program thread never waits for a drawing pass. The copy has
-// room for every row and lives as long as the window (ConRenderOpen,
-// ConRenderClose), so a pass calls no heap function.
+// The console's drawing on the Win32 API (the front end's half): the block
+// the rows are copied into, the drawing of one row, and ConRender, which has
+// the grid's logic (con_grid.cpp) scroll and copy the rows due and draws the
+// copy with the console lock released. The copy has room for every row and
+// lives as long as the window (ConRenderOpen, ConRenderClose), so a pass
+// calls no heap function.
 #include "rt_console.h"
-
-ConsoleBufferState ConsoleBuffer;
-
-void ConScrollUp() {
-    // The top row's blocks are cleared and become the new last row, so a
-    // scroll calls no heap function and cannot fail; the pointers of the
-    // other rows move up by one.
-    char* text = ConsoleBuffer.RowText[0];
-    COLORREF* fore = ConsoleBuffer.RowForeColor[0];
-    COLORREF* back = ConsoleBuffer.RowBackColor[0];
-    RtlZeroMemory(text, ConCols);
-    RtlZeroMemory(fore, ConCols * sizeof(COLORREF));
-    RtlZeroMemory(back, ConCols * sizeof(COLORREF));
-    const size_t moved = (ConRows - 1) * sizeof(void*);
-    RtlMoveMemory(&ConsoleBuffer.RowText[0], &ConsoleBuffer.RowText[1], moved);
-    RtlMoveMemory(&ConsoleBuffer.RowForeColor[0], &ConsoleBuffer.RowForeColor[1], moved);
-    RtlMoveMemory(&ConsoleBuffer.RowBackColor[0], &ConsoleBuffer.RowBackColor[1], moved);
-    ConsoleBuffer.RowText[ConRows - 1] = text;
-    ConsoleBuffer.RowForeColor[ConRows - 1] = fore;
-    ConsoleBuffer.RowBackColor[ConRows - 1] = back;
-    ConsoleBuffer.CursorRow--;
-    ConMarkRows(-1, 0);
-}
 
 namespace {
 
-// One row as it was when copied: its bytes up to and with its NUL, and the
-// colours of those cells.
-struct RowCopy {
-    int32_t row;
-    int32_t n;
-    char text[ConCols];
-    COLORREF fore[ConCols];
-    COLORREF back[ConCols];
-};
-
 // The copy of the rows a pass draws; the window thread's only.
-RowCopy* RenderCopy = nullptr;
+ConRowCopy* RenderCopy = nullptr;
 
 bool IsTrailByte(BYTE b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
@@ -64,7 +28,7 @@ int32_t JoinableLength(const char* text, int32_t col) {
 }  // namespace
 
 void ConRenderOpen() {
-    if (!RenderCopy) RenderCopy = (RowCopy*)RtHeapAlloc(ConRows * (uint32_t)sizeof(RowCopy), false);
+    if (!RenderCopy) RenderCopy = (ConRowCopy*)RtHeapAlloc(ConRows * (uint32_t)sizeof(ConRowCopy), false);
 }
 
 void ConRenderClose() {
@@ -110,46 +74,17 @@ void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, c
 }
 
 void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow) {
-    RowCopy* copies = RenderCopy;
-    int32_t count = 0;
+    ConRowCopy* copies = RenderCopy;
     if (!copies) return;  // the window is not open
+    // Without a client area (the window is gone) there is nothing to show,
+    // and the grid must not scroll away on a size it does not have.
     RECT client;
-    {
-        std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
-        if (!ConsoleBuffer.RowText[0]) return;  // the grid has been released
-        // Without a client area (the window is gone) there is nothing to
-        // show, and the grid must not scroll away on a size it does not have.
-        if (!GetClientRect(ConsoleWindow.WindowHandle, &client)) return;
-        // A client area of height 0 (the window is minimised) shows nothing;
-        // scrolling to fit it would throw every earlier row away. The grid
-        // stays as it is and the paint after restoring scrolls it to the real
-        // size.
-        if (client.bottom <= 0) return;
-        const int32_t ch = ConsoleBuffer.CellHeight;
-        while ((ConsoleBuffer.CursorRow + 1) * ch > client.bottom && ConsoleBuffer.CursorRow > 0) {
-            ConScrollUp();
-            FirstRow = -1;
-        }
-        // Every row is drawn now: nothing waits for a pass any more.
-        if (FirstRow == -1) ConUnmarkRows();
-
-        int32_t visible = 0;
-        while (visible < ConRows && visible * ch < client.bottom) visible++;
-        int32_t first = FirstRow == -1 ? 0 : FirstRow < 0 ? 0 : FirstRow;
-        int32_t last = FirstRow == -1 ? visible - 1 : LastRow < visible - 1 ? LastRow : visible - 1;
-        if (first > last) return;
-        for (int32_t row = first; row <= last; row++) {
-            RowCopy& c = copies[count++];
-            c.row = row;
-            c.n = lstrlenA(ConsoleBuffer.RowText[row]);  // a row always keeps a NUL inside its 255 bytes
-            RtlMoveMemory(c.text, ConsoleBuffer.RowText[row], (size_t)c.n + 1);
-            RtlMoveMemory(c.fore, ConsoleBuffer.RowForeColor[row], (size_t)c.n * sizeof(COLORREF));
-            RtlMoveMemory(c.back, ConsoleBuffer.RowBackColor[row], (size_t)c.n * sizeof(COLORREF));
-        }
-    }
+    if (!GetClientRect(ConsoleWindow.WindowHandle, &client)) return;
+    const int32_t count = ConCopyRows(client.bottom, FirstRow, LastRow, copies);
+    if (count == 0) return;
     HGDIOBJ previousFont = SelectObject(dc, ConsoleBuffer.FontHandle);
     for (int32_t i = 0; i < count; i++) {
-        const RowCopy& c = copies[i];
+        const ConRowCopy& c = copies[i];
         ConDrawRow(dc, c.row * ConsoleBuffer.CellHeight, client.right, c.text, c.n, c.fore, c.back);
     }
     SelectObject(dc, previousFont);

@@ -90,6 +90,20 @@ inline bool ConsoleWindowIsReady() {
 // the grid first while the cursor's row lies below the client area. Takes a
 // copy of the rows under the console lock and draws from it outside the lock.
 void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow);
+// One row as a drawing pass copied it: its bytes up to and with its NUL,
+// and the colours of those cells.
+struct ConRowCopy {
+    int32_t row;
+    int32_t n;
+    char text[ConCols];
+    COLORREF fore[ConCols];
+    COLORREF back[ConCols];
+};
+// The grid's side of a pass (con_grid.cpp), no window call: scrolls while
+// the cursor's row lies below a client area clientHeight pixels tall, then
+// copies rows FirstRow..LastRow (FirstRow -1: every row), as far as they are
+// visible, into copies; how many. Takes the console lock.
+int32_t ConCopyRows(int32_t clientHeight, int32_t FirstRow, int32_t LastRow, ConRowCopy* copies);
 // The block ConRender copies rows into: taken when the window is created,
 // given back when it is destroyed (ConRender draws nothing without it).
 void ConRenderOpen();
@@ -146,7 +160,8 @@ DWORD WINAPI ConsoleThreadMain(LPVOID parameter);
 // ConsoleBuffer.Lock.
 void ConScrollUp();
 
-// The drawing scheduler (con_draw.cpp).
+// The drawing scheduler: which rows are due (con_due_rows.cpp) and when and
+// how a pass draws them (con_draw.cpp).
 enum : UINT {
     WM_CON_DRAW = WM_APP + 1,   // posted: rows wait to be drawn
     WM_CON_FLUSH = WM_APP + 2,  // sent: draw what waits, now
@@ -170,6 +185,10 @@ void ConTypeAheadReplay();
 // ConsoleBuffer.Lock.
 void ConMarkRows(int32_t First, int32_t Last);
 void ConUnmarkRows();
+// A pass begins (con_due_rows.cpp): the request is cleared, then the due
+// rows taken (First -1: every row) and unmarked; false when none is due.
+bool ConTakeDueRows(int32_t* First, int32_t* Last);
+void ConDueRowsReset();  // no row due, no request on its way
 // Makes sure a drawing pass will follow: posts WM_CON_DRAW unless one is
 // already on its way. Any thread; never called with the console lock held.
 void ConRequestDraw();
