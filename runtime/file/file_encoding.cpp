@@ -62,19 +62,22 @@ bool AllAscii(const unsigned char* b, uint32_t from, uint32_t to) {
 }
 
 // Reads on while the slot holds only ASCII, as far as kFileDetectMost bytes
-// and the block can be grown. Whether the file may go on after the bytes
-// held. A read that fails here is left to fail again, and be told, when
-// the reader reaches it.
-bool ReadPastAscii(FileReadSlot* slot, HANDLE h) {
+// and the block can be grown: once, to the most it may need, so that no
+// byte is copied twice and only the pages used are ever touched. Whether
+// the file may go on after the bytes held; *ascii, how many of them are
+// known to be ASCII. A read that fails here is left to fail again, and be
+// told, when the reader reaches it.
+bool ReadPastAscii(FileReadSlot* slot, HANDLE h, uint32_t* ascii) {
     bool more = slot->End == slot->BlockBytes;
     uint32_t capacity = slot->BlockBytes, checked = 0;
     while (more && slot->End < kFileDetectMost && AllAscii(slot->Block, checked, slot->End)) {
         checked = slot->End;
         if (slot->End + slot->BlockBytes > capacity) {
-            void* block = HeapReAlloc(RtHeap, 0, slot->Block, capacity * 2);
+            const uint32_t most = kFileDetectMost + slot->BlockBytes;
+            void* block = HeapReAlloc(RtHeap, 0, slot->Block, most);
             if (!block) break;
             slot->Block = (unsigned char*)block;
-            capacity *= 2;
+            capacity = most;
         }
         DWORD got = 0;
         if (!ReadFile(h, slot->Block + slot->End, slot->BlockBytes, &got, nullptr)) break;
@@ -82,6 +85,7 @@ bool ReadPastAscii(FileReadSlot* slot, HANDLE h) {
         slot->End += got;
         more = got == slot->BlockBytes;
     }
+    *ascii = checked;
     return more;
 }
 
@@ -104,8 +108,10 @@ int32_t FileDetectEncoding(int32_t number) {
         slot->Encoding = b[0] == 0xFF ? FileEncodingUtf16Le : FileEncodingUtf16Be;
         slot->Next = 2;
     } else {
-        const bool more = ReadPastAscii(slot, *h);
-        if (IsUtf8Text(slot->Block, slot->End, more)) slot->Encoding = FileEncodingUtf8;
+        uint32_t ascii = 0;
+        const bool more = ReadPastAscii(slot, *h, &ascii);
+        if (ascii < slot->End && IsUtf8Text(slot->Block + ascii, slot->End - ascii, more))
+            slot->Encoding = FileEncodingUtf8;
     }
     return slot->Encoding;
 }
