@@ -35,7 +35,7 @@ bool GivenLine(RtString prompt, char* line) {
     const int32_t index = ConAnswers.Next;
     const char* answer = ConAnswers.Items[ConAnswers.Next++];
     if (ConAnswers.Fits && ConAnswers.Fits[index] != RtPathOk) {
-        char number[2] = {(char)('1' + index % 9), 0};  // a question's argument: 1 to 9
+        char number[3] = {(char)('1' + index % 9), ' ', 0};  // a question's argument: 1 to 9
         RtString subject = StrConcat(StrFromText(kArgument), StrFromText(number));
         RtString why = RtPathRefusal(subject, ConAnswers.Fits[index]);
         StrFree(subject);

@@ -253,7 +253,7 @@ TEST(AppAnswers, ArgumentsAnswerTheQuestions) {
         ASSERT_GE(r.grid.size(), 5u);
         EXPECT_EQ(r.grid[0], " Input file name ? " + in);
         EXPECT_EQ(r.grid[1], " Output file name ? " + out);
-        EXPECT_EQ(r.grid[2], "\x88\xf8\x90\x94 3" + c.told + noShortName);
+        EXPECT_EQ(r.grid[2], "\x88\xf8\x90\x94 3 " + c.told + noShortName);
         EXPECT_EQ(r.grid[3], " mae ? <");
         EXPECT_EQ(r.grid[4], " ato ? [");
     }
