@@ -1,6 +1,6 @@
 // Which rows a drawing pass is due to draw: the console's logic of the
 // drawing scheduler, with no window call (the pacing and the drawing are the
-// front end's, con_draw.cpp).
+// front end's, front/con_draw.cpp).
 //
 // Printing marks the rows it touched (one span, or every row after a
 // scroll) under the console lock and asks for a pass; the request reaches

@@ -1,6 +1,6 @@
 // The console's front end: everything the console's logic (the line editor,
 // type-ahead, the input statement) asks of its window, as plain calls with
-// no window types. con_front_win32.cpp does them with the Win32 API, on the
+// no window types. front/con_front_win32.cpp does them with the Win32 API, on the
 // console window; the window procedure, in turn, hands the logic what the
 // user did (ConLineChar, ConLineKey, ConLineDrop) in the logic's own terms.
 // Keeping the seam this narrow lets the logic be driven and checked without

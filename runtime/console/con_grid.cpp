@@ -1,6 +1,6 @@
 // The grid as a drawing pass sees it: the scroll, and the copy of the rows
 // a pass shows. This is the console's logic, with no window call: the front
-// end (con_render.cpp) tells how tall the client area is and draws the copy.
+// end (front/con_render.cpp) tells how tall the client area is and draws the copy.
 //
 // ConCopyRows holds the console lock only to scroll and to copy the rows to
 // draw (each up to its NUL, with the colours of its cells), so the slow

@@ -84,7 +84,7 @@ inline bool ConsoleWindowIsReady() {
 }
 
 // Drawing. ConPrint only lays bytes and asks the window thread for a
-// drawing pass (see con_draw.cpp); the window thread draws, paced.
+// drawing pass (see front/con_draw.cpp); the window thread draws, paced.
 //
 // Draws rows FirstRow..LastRow (FirstRow -1: every row) into dc, scrolling
 // the grid first while the cursor's row lies below the client area. Takes a
@@ -161,7 +161,7 @@ DWORD WINAPI ConsoleThreadMain(LPVOID parameter);
 void ConScrollUp();
 
 // The drawing scheduler: which rows are due (con_due_rows.cpp) and when and
-// how a pass draws them (con_draw.cpp).
+// how a pass draws them (front/con_draw.cpp).
 enum : UINT {
     WM_CON_DRAW = WM_APP + 1,   // posted: rows wait to be drawn
     WM_CON_FLUSH = WM_APP + 2,  // sent: draw what waits, now
