@@ -87,8 +87,9 @@ if [ -z "$win" ]; then
     fail "no window appeared (exit code $EXIT_RC)"
 fi
 say "window after $(took)"
-# Each answer once its question waits for a line (the caret shows it):
-# keys typed while no line is requested are dropped.
+# Each answer once its question waits for a line (the caret shows it), as a
+# user would: under emulation everything is slow, and the run should not
+# lean on type-ahead.
 for a in in.txt out.txt '<' '>'; do
     helper prompt_inspect --caret on 120000 >/dev/null || fail "no caret for the answer '$a' ($(took))"
     type_text "$a"; key Return
