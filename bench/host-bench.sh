@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Benchmark of the whole utility on the host stand-in: builds bench/
 # host_bench in an optimised build without sanitizers and runs it. Prints
-# items per second and the file and drawing calls per item for each size.
+# items per second, file calls and text runs drawn per item for each size.
 #
 #   bash bench/host-bench.sh [HOST_BUILD_DIR] [SIZE...]
 #

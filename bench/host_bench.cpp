@@ -2,9 +2,10 @@
 // generated input file of that many items, the program run in a simulated
 // process with its console window, the four questions answered by typing
 // into the window, and the time from the last answer's Enter until the
-// output file is complete. Prints items per second and, from the stand-in's
-// call counters, the file and drawing operations per item and the drawing
-// passes per second (a pass takes one DC: one GetDC or one BeginPaint).
+// output file is complete. Prints items per second, the file operations per
+// item (the stand-in's call counters), and from the console's recording
+// front end the text runs drawn per item (each one text call in the real
+// front) and the drawing passes per second.
 // Then awk does the same transform on the same file, timed, and the ratio
 // of the two times is printed.
 //
@@ -86,7 +87,7 @@ bool WaitUntil(bool (*done)(), Clock::duration limit) {
 // the window would.
 bool Answer(const std::string& text) {
     if (!WaitUntil([] { return ConLineLength() != -1; }, kQuestionLimit)) return false;
-    for (unsigned char c : text + "\r") SendMessageA(ConsoleWindow.WindowHandle, WM_CHAR, c, 0);
+    for (unsigned char c : text + "\r") FrontRun([c] { ConLineChar(c); });
     return true;
 }
 
@@ -102,6 +103,7 @@ struct Result {
     std::string why;
     double seconds = 0;
     HostCallCounts counts{};
+    FrontCounts drawn{};
     double awk_seconds = -1;  // below 0: awk failed or gave other bytes
 };
 
@@ -144,7 +146,10 @@ Result RunOnce(const std::string& dir, long items) {
     bool asked = WaitUntil([] { return ConsoleWindowIsReady(); }, kStartLimit) && Answer(in) && Answer(out) &&
                  Answer(kMae);
     // The count starts while the program waits for the last answer.
-    if (asked && WaitUntil([] { return ConLineLength() != -1; }, kQuestionLimit)) HostCallCountsReset();
+    if (asked && WaitUntil([] { return ConLineLength() != -1; }, kQuestionLimit)) {
+        HostCallCountsReset();
+        FrontCountsReset();
+    }
     asked = asked && Answer(kAto);
     const auto start = Clock::now();
     bool complete = false;
@@ -152,18 +157,19 @@ Result RunOnce(const std::string& dir, long items) {
         const long want = (long)expected.size();
         const auto until = start + kRunLimit;
         while (!(complete = FileSize(out) == want) && Clock::now() < until) {
-            // The stand-in records every drawing call for tests to read; the
+            // The front end records every row drawn for tests to read; the
             // record is dropped as it grows, so a long run does not measure
             // (or exhaust) memory.
-            HostDrawLogClear(ConsoleWindow.WindowHandle);
+            FrontDrawLogClear();
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     }
     r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     r.counts = HostGetCallCounts();
+    r.drawn = FrontGetCounts();
     bool finished = complete && WaitUntil(ShowsOsimai, std::chrono::seconds(10));
 
-    PostMessageA(ConsoleWindow.WindowHandle, WM_CLOSE, 0, 0);
+    FrontClose();
     int code = HostProcessWait(10000);
     HostProcessEnd();
 
@@ -178,8 +184,6 @@ Result RunOnce(const std::string& dir, long items) {
     remove(out.c_str());
     return r;
 }
-
-bool IsFileCall(int k) { return k <= HostCallGetFileSize; }
 
 // The program's item loop without its console, on this thread.
 Result RunFileSide(const std::string& dir, long items) {
@@ -210,11 +214,10 @@ void PrintRow(const char* what, long items, const Result& r) {
         printf("%-7s %9ld FAILED: %s\n", what, items, r.why.c_str());
         return;
     }
-    double file = 0, draw = 0;
-    for (int k = 0; k < HostCallKinds; k++) (IsFileCall(k) ? file : draw) += (double)r.counts.Calls[k];
-    double passes = (double)(r.counts.Calls[HostCallGetDC] + r.counts.Calls[HostCallBeginPaint]);
+    double file = 0;
+    for (int k = 0; k < HostCallKinds; k++) file += (double)r.counts.Calls[k];
     printf("%-7s %9ld %10.3f %12.0f %10.2f %10.2f %10.1f", what, items, r.seconds, items / r.seconds,
-           file / items, draw / items, passes / r.seconds);
+           file / items, (double)r.drawn.runs / items, (double)r.drawn.passes / r.seconds);
     if (r.awk_seconds >= 0) printf(" %10.3f %8.1f\n", r.awk_seconds, r.seconds / r.awk_seconds);
     else printf(" %10s %8s\n", "failed", "-");
     fflush(stdout);
@@ -252,7 +255,7 @@ int main(int argc, char** argv) {
            InputLine(123).substr(0, InputLine(123).size() - 2).c_str(), kMae, kAto);
     printf("\"program\": the whole utility with its window; \"file\": its item loop alone, no console\n");
     printf("%-7s %9s %10s %12s %10s %10s %10s %10s %8s\n", "run", "items", "seconds", "items/s",
-           "file/item", "draw/item", "passes/s", "awk s", "ratio");
+           "file/item", "runs/item", "passes/s", "awk s", "ratio");
     std::vector<Result> results;
     int failures = 0;
     for (long items : sizes) {
@@ -269,7 +272,7 @@ int main(int argc, char** argv) {
     }
 
     if (!file_only) {
-        printf("\ncalls per item of the whole utility, from the last answer's Enter to the complete output file\n");
+        printf("\nfile calls per item of the whole utility, from the last answer's Enter to the complete output file\n");
         printf("%-22s", "operation");
         for (long items : sizes) printf(" %10ld", items);
         printf("\n");

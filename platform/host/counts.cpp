@@ -1,4 +1,4 @@
-// Host stand-in: the counters of file and drawing calls and their hooks.
+// Host stand-in: the counters of file calls and their hooks.
 #include "host_counts.h"
 
 HostCallCounterState HostCallCounter;
@@ -16,8 +16,6 @@ void HostCallCountsReset() {
 const char* HostCallName(HostCountedCall call) {
     static const char* const names[HostCallKinds] = {
         "CreateFileA", "CloseHandle", "ReadFile", "WriteFile", "SetFilePointer", "GetFileSize",
-        "GetDC", "ReleaseDC", "BeginPaint", "EndPaint", "SelectObject", "PatBlt", "BitBlt",
-        "SetTextColor", "SetBkColor", "SetBkMode", "TextOutA", "ExtTextOutA", "GetTextExtentPoint32A",
     };
     return call >= 0 && call < HostCallKinds ? names[call] : "?";
 }

@@ -1,6 +1,5 @@
-// Host stand-in: how often the file and drawing operations were called, so
-// that a benchmark can tell what a program asks of the system per unit of
-// work. Counting is a relaxed atomic increment on every call, from any thread.
+// Host stand-in: how often the file operations were called, so that a
+// benchmark can tell what a program asks of the system per unit of work. Counting is a relaxed atomic increment on every call, from any thread.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -13,20 +12,6 @@ enum HostCountedCall {
     HostCallWriteFile,
     HostCallSetFilePointer,
     HostCallGetFileSize,
-    // drawing
-    HostCallGetDC,
-    HostCallReleaseDC,
-    HostCallBeginPaint,
-    HostCallEndPaint,
-    HostCallSelectObject,
-    HostCallPatBlt,
-    HostCallBitBlt,
-    HostCallSetTextColor,
-    HostCallSetBkColor,
-    HostCallSetBkMode,
-    HostCallTextOutA,
-    HostCallExtTextOutA,
-    HostCallGetTextExtentPoint32A,
     HostCallKinds
 };
 

@@ -115,7 +115,6 @@ DWORD WINAPI GetTickCount();  // milliseconds of a steady clock
 void WINAPI ExitProcess(UINT code);
 DWORD WINAPI GetCurrentThreadId();
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
-int WINAPI MessageBoxA(void* owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // The calling thread's last error, and its text. The stand-in's file
 // operations set the Windows code that matches the POSIX failure. Messages
@@ -169,8 +168,15 @@ int HostProcessWait(unsigned timeout_ms);
 bool HostProcessExited();
 // Ends the simulation: waits for the threads and resets the state.
 void HostProcessEnd();
-// Text of the last MessageBoxA.
-std::string HostLastMessageBox();
 // Throws the unwinding signal if the simulated process has ended; stand-in
 // calls that may block call it.
 void HostCheckExit();
+
+// The command line (shell.cpp): what HostSetCommandLine set, split as the
+// system splits it; GetShortPathNameW knows no short forms (it fails).
+typedef void* HLOCAL;
+LPWSTR WINAPI GetCommandLineW();
+LPWSTR* WINAPI CommandLineToArgvW(LPCWSTR line, int* argc);
+HLOCAL WINAPI LocalFree(HLOCAL mem);
+DWORD WINAPI GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size);
+void HostSetCommandLine(const std::u16string& line);

@@ -166,12 +166,6 @@ void WINAPI ExitProcess(UINT code) {
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR) { return (HMODULE)&HeapHandleDummy; }
 
-int WINAPI MessageBoxA(void*, LPCSTR text, LPCSTR, UINT) {
-    std::lock_guard<std::mutex> lock(process.mutex);
-    process.last_message_box = text ? text : "";
-    return 1;
-}
-
 std::string HostDebugOutput() {
     std::lock_guard<std::mutex> lock(debug_channel.mutex);
     return debug_channel.text;
@@ -183,11 +177,9 @@ void HostDebugOutputClear() {
 void HostFailHeapAllocAfter(int n) { heap_fail_countdown.store(n); }
 
 void HostProcessBegin() {
-    HostWindowReset();  // a new process starts without the windows of an earlier one
     std::lock_guard<std::mutex> lock(process.mutex);
     process.simulating = true;
     process.exit_code = -1;
-    process.last_message_box.clear();
     process_exited.store(false);
 }
 
@@ -208,7 +200,3 @@ void HostProcessEnd() {
     process_exited.store(false);
 }
 
-std::string HostLastMessageBox() {
-    std::lock_guard<std::mutex> lock(process.mutex);
-    return process.last_message_box;
-}

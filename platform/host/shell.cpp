@@ -1,22 +1,14 @@
-// Host stand-in: dropped files and the command line. An HDROP is a list of
-// wide paths made by HostMakeDrop; the command line is split by the
-// system's rules: blanks and tabs separate arguments outside quotes, a
+// Host stand-in: the command line, split by the system's rules: blanks and tabs separate arguments outside quotes, a
 // quote toggles quoting, 2n backslashes before a quote give n and the quote
 // toggles, 2n+1 give n and a literal quote; other backslashes are literal.
 #include "platform.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-
-struct HostDrop {
-    std::vector<std::u16string> paths;
-};
+#include <vector>
 
 namespace {
-
-std::atomic<int> open_drops{0};
 
 struct CommandLineState {
     std::mutex mutex;
@@ -24,29 +16,6 @@ struct CommandLineState {
 } command_line;
 
 }  // namespace
-
-HDROP HostMakeDrop(const std::vector<std::u16string>& paths) {
-    open_drops++;
-    return new HostDrop{paths};
-}
-
-int HostOpenDrops() { return open_drops.load(); }
-
-UINT WINAPI DragQueryFileW(HDROP drop, UINT index, LPWSTR path, UINT size) {
-    if (index == 0xFFFFFFFF) return (UINT)drop->paths.size();
-    if (index >= drop->paths.size()) return 0;
-    const std::u16string& p = drop->paths[index];
-    if (!path) return (UINT)p.size();
-    UINT n = (UINT)p.size() < size ? (UINT)p.size() : size - 1;
-    memcpy(path, p.data(), n * sizeof(WCHAR));
-    path[n] = 0;
-    return n;
-}
-
-void WINAPI DragFinish(HDROP drop) {
-    delete drop;
-    open_drops--;
-}
 
 void HostSetCommandLine(const std::u16string& line) {
     std::lock_guard<std::mutex> lock(command_line.mutex);

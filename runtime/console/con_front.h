@@ -1,8 +1,10 @@
-// The console's front end: everything the console's logic (the line editor,
-// type-ahead, the input statement) asks of its window, as plain calls with
-// no window types. front/con_front_win32.cpp does them with the Win32 API, on the
-// console window; the window procedure, in turn, hands the logic what the
-// user did (ConLineChar, ConLineKey, ConLineDrop) in the logic's own terms.
+// The console's front end: everything the console's logic (printing, the
+// line editor, type-ahead, the input statement) asks of its window, as
+// plain calls with no window types. front/con_front_win32.cpp does them with
+// the Win32 API, on the console window; the window procedure, in turn, hands
+// the logic what the user did (ConLineChar, ConLineKey, ConLineDropFile) in
+// the logic's own terms, and draws what ConCopyRows and ConRowRuns hand it.
+// The host tests link a recording double of these calls instead.
 // Keeping the seam this narrow lets the logic be driven and checked without
 // a window, and lets a new window call be added in one place.
 #pragma once
@@ -17,7 +19,7 @@ void ConFrontBeep();
 void ConFrontRedrawAll();   // every row drawn again soon: a change the logic cannot name by rows
 void ConFrontDrawNow();     // what waits to be drawn, drawn now
 void ConFrontCaretHide();   // before an edit's echo
-void ConFrontCaretShow();   // after it: the caret at its new cell
+void ConFrontCaretShow(int32_t col, int32_t row);  // after it: the caret at this cell
 // The clipboard's text, its first most bytes into out (no NUL added); the
 // bytes copied, or -1 when the clipboard holds no text.
 int32_t ConFrontClipboardText(char* out, int32_t most);

@@ -1,5 +1,5 @@
-// The grid as a drawing pass sees it: the scroll, and the copy of the rows
-// a pass shows. This is the console's logic, with no window call: the front
+// The grid: its blocks, the scroll, and the copy of the rows a drawing pass
+// shows. This is the console's logic, with no window call: the front
 // end (front/con_render.cpp) tells how tall the client area is and draws the copy.
 //
 // ConCopyRows holds the console lock only to scroll and to copy the rows to
@@ -9,6 +9,32 @@
 #include "rt_console.h"
 
 ConsoleBufferState ConsoleBuffer;
+ConsoleWindowState ConsoleWindow;
+
+void ConGridOpen() {
+    std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+    for (int row = 0; row < ConRows; row++) {
+        ConsoleBuffer.RowText[row] = (char*)RtHeapAlloc(ConCols, true);
+        ConsoleBuffer.RowForeColor[row] = (COLORREF*)RtHeapAlloc(ConCols * sizeof(COLORREF), true);
+        ConsoleBuffer.RowBackColor[row] = (COLORREF*)RtHeapAlloc(ConCols * sizeof(COLORREF), true);
+    }
+    ConsoleBuffer.CursorCol = 0;
+    ConsoleBuffer.CursorRow = 0;
+    ConsoleBuffer.ForeColor = 0x00FFFFFF;  // white
+    ConsoleBuffer.BackColor = 0x00000000;  // on black
+}
+
+void ConGridRelease() {
+    std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+    for (int row = 0; row < ConRows; row++) {
+        HeapFree(RtHeap, 0, ConsoleBuffer.RowText[row]);
+        HeapFree(RtHeap, 0, ConsoleBuffer.RowForeColor[row]);
+        HeapFree(RtHeap, 0, ConsoleBuffer.RowBackColor[row]);
+        ConsoleBuffer.RowText[row] = nullptr;
+        ConsoleBuffer.RowForeColor[row] = nullptr;
+        ConsoleBuffer.RowBackColor[row] = nullptr;
+    }
+}
 
 void ConScrollUp() {
     // The top row's blocks are cleared and become the new last row, so a

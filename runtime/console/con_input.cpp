@@ -4,6 +4,8 @@
 #include "con_front.h"
 #include "rt_console.h"
 
+LineMailboxState LineMailbox;
+
 namespace {
 
 // "入力データの個数が多すぎます" and "入力データの個数が足りません", CR LF.

@@ -19,7 +19,8 @@
 // Up and Down step through the answers given earlier (History, newest first).
 //
 // The editor makes no window call of its own: the beep, the clipboard, the
-// caret and drawing now are asked of the front end (con_front.h).
+// caret and drawing now are asked of the front end (con_front.h), which
+// hands it keys, characters and dropped files.
 #include <cstring>
 
 #include "con_front.h"
@@ -277,7 +278,7 @@ void Show(RtString echo) {
         StrFree(echo);
         ConFrontDrawNow();
     }
-    ConFrontCaretShow();
+    ConLineShowCaret();
 }
 
 // Whether a line is requested; a fresh line owes nothing to the one
@@ -297,7 +298,34 @@ bool ReadyFor() {
     return LineRequested();
 }
 
+// "ドロップしたファイルのパス", the subject of the line that refuses a drop.
+const char kDropped[] = "\x83\x68\x83\x8d\x83\x62\x83\x76\x82\xb5\x82\xbd\x83\x74\x83\x40\x83\x43"
+                        "\x83\x8b\x82\xcc\x83\x70\x83\x58";
+
 }  // namespace
+
+void ConLineShowCaret() {
+    if (!LineRequested()) return;
+    ConTypeAheadReplay();
+    if (!LineRequested()) return;
+    int32_t col, row;
+    ConLineCaretCell(&col, &row);
+    ConFrontCaretShow(col, row);
+}
+
+void ConLineDropFile(const WCHAR* path, uint32_t length) {
+    if (!LineRequested()) return;
+    // The path as the input statement can take it (see RtPathForInput: its
+    // short form where the code page cannot spell it, where it is too long
+    // or holds a comma).
+    char typed[ConLineMax + 1];
+    const int32_t fit = length == 0      ? RtPathNotInCodePage
+                        : length >= 1023 ? RtPathTooLong
+                                         : RtPathForInput(path, typed, sizeof typed);
+    if (length == 0) ConFrontBeep();
+    else if (fit == RtPathOk) ConLineDrop(typed);
+    else ConLineAnnounce(RtPathRefusal(kDropped, fit));
+}
 
 void ConLineChar(uint32_t c) {
     // A NUL never joins the line, and changes nothing either: a trail byte
@@ -396,7 +424,7 @@ void ConLineAnnounce(RtString text) {
     RtlMoveMemory(echo, LineMailbox.LineBuffer, (size_t)n);
     ConPrint(echo);
     ConFrontDrawNow();
-    ConFrontCaretShow();
+    ConLineShowCaret();
 }
 
 void ConLineCaretCell(int32_t* col, int32_t* row) {

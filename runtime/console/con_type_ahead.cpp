@@ -1,7 +1,7 @@
 // Type-ahead: keys that arrive while no line is requested (between one
 // question's Enter and the next question's prompt), and the part of a paste
 // after its first line end, wait here in order for the next line. When the
-// program requests a line, its WM_SETFOCUS replays them through the line
+// program requests a line, ConLineShowCaret replays them through the line
 // editor exactly as if they were typed then, until they are used up or one
 // of them completes the line; the rest wait for the line after.
 //
@@ -21,7 +21,7 @@ struct TypeAheadState {
     uint32_t Head;   // the oldest entry
     uint32_t Count;
     bool Dropping;   // ConKeepTypeAhead(false) was said
-    bool Replaying;  // the editor's own WM_SETFOCUS must not replay again
+    bool Replaying;  // an edit's own ConLineShowCaret must not replay again
 };
 TypeAheadState TypeAhead;
 

@@ -1,6 +1,9 @@
-// The console: a text screen emulated in a window on its own thread. The
-// grid and its drawing, console output, the window procedure with its line
-// editing, the window thread and the console input statement.
+// The console's model: a text screen emulated in a window on its own
+// thread. The grid and its scroll, console output, what a drawing pass
+// shows, the line editor, type-ahead and the console input statement, all
+// plain logic with no window call; the window is reached only through the
+// front end (con_front.h), which is the Win32 window in the product
+// (front/con_win32.h) and a recording double in the host tests.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -25,7 +28,8 @@ enum : int32_t {
 // CursorRow on both threads. It is never held while
 // a message is sent or a thread waits, and never taken while StringLock is
 // held. The other fields are written by the window thread before the window
-// is ready and only read afterwards.
+// is ready and only read afterwards (CellWidth and CellHeight: the front
+// end measures its font and stores them under the lock).
 struct ConsoleBufferState {
     std::recursive_mutex Lock;
     char* RowText[ConRows];           // 255 bytes per row; all null once released
@@ -35,26 +39,17 @@ struct ConsoleBufferState {
     int32_t CursorRow;  // 0..100
     COLORREF ForeColor;
     COLORREF BackColor;
-    LOGFONTA FontSpec;
-    HFONT FontHandle;
     int32_t CellWidth;
     int32_t CellHeight;
 };
 extern ConsoleBufferState ConsoleBuffer;
 
-// The console window. WindowHandle, ScreenWidth and ScreenHeight are written
-// by the window thread before the first paint and read by both threads after
-// it; WindowReady (0, then 1) is written by the window thread and polled by
-// the program thread; ConsoleThreadId is written by the program thread.
-// BlankBitmap and BlankDC belong to the window thread, the only one that draws.
+// The console window thread's start. WindowReady (0, then 1 after the first
+// paint) is written by the window thread and polled by the program thread;
+// ConsoleThreadId is written by the program thread.
 struct ConsoleWindowState {
-    HWND WindowHandle;
     DWORD ConsoleThreadId;
     alignas(8) double WindowReady;  // only through ConsoleWindowSetReady / ConsoleWindowIsReady
-    int32_t ScreenWidth;
-    int32_t ScreenHeight;
-    HBITMAP BlankBitmap;
-    HDC BlankDC;
 };
 extern ConsoleWindowState ConsoleWindow;
 
@@ -83,13 +78,11 @@ inline bool ConsoleWindowIsReady() {
     return std::atomic_ref<double>(ConsoleWindow.WindowReady).load(std::memory_order_acquire) != 0;
 }
 
-// Drawing. ConPrint only lays bytes and asks the window thread for a
-// drawing pass (see front/con_draw.cpp); the window thread draws, paced.
+// Drawing. ConPrint only lays bytes and asks the front end for a drawing
+// pass (con_due_rows.cpp); the window thread draws, paced, what the grid's
+// logic hands it: the rows a pass shows (ConCopyRows), each cut into the
+// runs one text call can draw (ConRowRuns).
 //
-// Draws rows FirstRow..LastRow (FirstRow -1: every row) into dc, scrolling
-// the grid first while the cursor's row lies below the client area. Takes a
-// copy of the rows under the console lock and draws from it outside the lock.
-void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow);
 // One row as a drawing pass copied it: its bytes up to and with its NUL,
 // and the colours of those cells.
 struct ConRowCopy {
@@ -99,20 +92,33 @@ struct ConRowCopy {
     COLORREF fore[ConCols];
     COLORREF back[ConCols];
 };
-// The grid's side of a pass (con_grid.cpp), no window call: scrolls while
-// the cursor's row lies below a client area clientHeight pixels tall, then
-// copies rows FirstRow..LastRow (FirstRow -1: every row), as far as they are
-// visible, into copies; how many. Takes the console lock.
+// The grid's side of a pass (con_grid.cpp): scrolls while the cursor's row
+// lies below a client area clientHeight pixels tall, then copies rows
+// FirstRow..LastRow (FirstRow -1: every row), as far as they are visible,
+// into copies; how many. Takes the console lock.
 int32_t ConCopyRows(int32_t clientHeight, int32_t FirstRow, int32_t LastRow, ConRowCopy* copies);
-// The block ConRender copies rows into: taken when the window is created,
-// given back when it is destroyed (ConRender draws nothing without it).
-void ConRenderOpen();
-void ConRenderClose();
-// Draws one row from its bytes (n of them, NUL-terminated) and the colours
-// of its cells at y, and erases the rest of the row to the client's right
-// edge. Expects the console font selected into dc.
-void ConDrawRow(HDC dc, int32_t y, int32_t right, const char* text, int32_t n, const COLORREF* fore,
-                const COLORREF* back);
+// A piece of a copied row that one text call draws (con_row_runs.cpp):
+// cells Col..Col+Length-1, all of the same colours. Joined: the cells are
+// printable characters, drawn together with each placed at its own cell;
+// otherwise the run is one byte, or a lead byte with the byte after it,
+// that must be drawn by a call of its own.
+struct ConRun {
+    int32_t Col;
+    int32_t Length;
+    COLORREF Fore;
+    COLORREF Back;
+    bool Joined;
+};
+// Cuts the row into runs, leaving out the cells that start at or past
+// column cols (the client's right edge); how many (at most c.n).
+int32_t ConRowRuns(const ConRowCopy& c, int32_t cols, ConRun* runs);
+// The grid's blocks: made by the window thread before its window
+// (ConGridOpen: blank rows, the cursor at the start, white on black) and
+// given back when the window has gone (ConGridRelease), under the lock, so
+// that a print still running on the program thread either finishes first
+// or finds the grid gone and does nothing.
+void ConGridOpen();
+void ConGridRelease();
 // Lays the bytes of text at the cursor and asks for the touched rows to be
 // drawn; consumes text. Never draws and never waits.
 void ConPrint(RtString text);
@@ -132,14 +138,22 @@ void ConSetAnswers(const RtString* answers, const int32_t* fits, int32_t count);
 // question (the default), or, from ConKeepTypeAhead(false) on, dropped, as
 // are any still waiting. Program thread.
 void ConKeepTypeAhead(bool keep);
-LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 // The line editor (con_line_edit.cpp), window thread: a typed character
-// (a byte, as WM_CHAR gives it), an editing key (a ConKey), a dropped path
-// typed at the caret, and the cell the caret stands in. It reaches the
+// (a byte, as the system's character messages give it), an editing key (a
+// ConKey), a dropped path typed at the caret, and the cell the caret
+// stands in. It reaches the
 // window only through the front end (con_front.h).
 void ConLineChar(uint32_t c);
 void ConLineKey(uint32_t key);  // a ConKey (con_front.h)
 void ConLineDrop(const char* text);
+// A file dropped on the window (its path, length UTF-16 units; 0: the
+// system gave none): while a line is requested its path is typed at the
+// caret as the input statement can take it, or refused with a line that
+// says why.
+void ConLineDropFile(const WCHAR* path, uint32_t length);
+// The line is requested, or the window has the focus back: keys typed
+// ahead go in first, then the caret shows at its cell.
+void ConLineShowCaret();
 // A line told while a line is being typed: the echo goes, the text and the
 // prompt are printed, and the line as it was is echoed again after them.
 void ConLineAnnounce(RtString text);
@@ -147,12 +161,9 @@ void ConLineAnnounce(RtString text);
 void ConLineInsertText(const char* text, int32_t length);
 void ConLineCaretCell(int32_t* col, int32_t* row);
 void ConLineForget();  // a fuzz target between inputs: no caret, no history
-// The grid, font, class and window, made and shown by the calling thread,
-// which then owns the window. Null when all went well, else what failed.
-// The window thread does this before its message loop; single-threaded
-// drivers (the fuzz targets) call it directly.
-const char* ConsoleWindowOpen();
-// Body of the console window thread; ends the process.
+// Body of the console window thread, the front end's (the Win32 window, or
+// a test's double of it): it makes the grid and the window, runs until the
+// window is closed, and ends the process.
 DWORD WINAPI ConsoleThreadMain(LPVOID parameter);
 
 // Moves the grid up one row: row 0 is released, row 100 is fresh and
@@ -160,17 +171,9 @@ DWORD WINAPI ConsoleThreadMain(LPVOID parameter);
 // ConsoleBuffer.Lock.
 void ConScrollUp();
 
-// The drawing scheduler: which rows are due (con_due_rows.cpp) and when and
-// how a pass draws them (front/con_draw.cpp).
-enum : UINT {
-    WM_CON_DRAW = WM_APP + 1,   // posted: rows wait to be drawn
-    WM_CON_FLUSH = WM_APP + 2,  // sent: draw what waits, now
-    WM_CON_TYPE_AHEAD = WM_APP + 3,  // sent: wParam 1 keep type-ahead, 0 drop it
-};
-
 // Type-ahead (con_type_ahead.cpp), window thread. An entry is a typed
-// character (WM_CHAR), a key (WM_KEYDOWN, ConAheadKey | its code) or a byte
-// of pasted text (ConAheadText | the byte).
+// character, an editing key (ConAheadKey | its ConKey) or a byte of pasted
+// text (ConAheadText | the byte).
 enum : uint32_t { ConAheadKey = 0x100, ConAheadText = 0x200, ConTypeAheadMax = 4096 };
 void ConTypeAheadKeep(bool keep);
 // Keeps an entry typed while no line is requested; dropped when not keeping.
@@ -189,15 +192,7 @@ void ConUnmarkRows();
 // rows taken (First -1: every row) and unmarked; false when none is due.
 bool ConTakeDueRows(int32_t* First, int32_t* Last);
 void ConDueRowsReset();  // no row due, no request on its way
-// Makes sure a drawing pass will follow: posts WM_CON_DRAW unless one is
-// already on its way. Any thread; never called with the console lock held.
+// Makes sure a drawing pass will follow: asks the front end for one
+// (ConFrontDrawSoon) unless a request is already on its way. Any thread;
+// never called with the console lock held.
 void ConRequestDraw();
-// Window thread: WM_CON_DRAW and WM_TIMER (paced), WM_CON_FLUSH and typed
-// keys (at once), WM_PAINT (every row, after erasing the screen).
-void ConDrawRequested(HWND hWnd);
-void ConDrawReset();  // the window thread before its window exists; a fuzz target between inputs
-void ConDrawTimer(HWND hWnd);
-void ConDrawNow(HWND hWnd);
-void ConDrawPaint(HDC dc);
-// Passes drawn so far (window thread writes, anyone may read).
-uint32_t ConDrawPassCount();

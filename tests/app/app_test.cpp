@@ -76,9 +76,7 @@ RunResult RunProgram(const std::vector<std::string>& answers, const std::string&
         r.grid.push_back(ConsoleGridRow(row));
         r.screen.push_back(ConsoleScreenRow(row));
     }
-    RECT client;
-    GetClientRect(ConsoleWindow.WindowHandle, &client);
-    r.visibleCols = (size_t)(client.right / ConsoleBuffer.CellWidth);
+    r.visibleCols = (size_t)(640 / ConsoleBuffer.CellWidth);  // the front end's client area is 640 wide
     r.exitCode = ConsoleClose();
     r.outputExists = ReadFile(outPath, &r.output);
     ReadFile(inPath, &r.inputAfter);

@@ -5,6 +5,7 @@
 #include "rt_console.h"
 #include "rt_core.h"
 #include "file_write_buffer.h"
+#include "front_double.h"
 #include "rt_file.h"
 
 inline void ForgetEarlierRun() {
@@ -23,4 +24,5 @@ inline void ForgetEarlierRun() {
     // these two before its window exists, which typing must not overtake.
     ConSetLineLength(-1);
     ConsoleWindowSetReady(0);
+    FrontReset();  // and a window that has shown nothing yet
 }

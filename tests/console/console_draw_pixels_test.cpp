@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "rt_console.h"
+#include "con_win32.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ void DrawCellByCell(HDC dc, int y, int right, const std::string& text, const std
     int n = (int)text.size();
     SIZE extent = {0, 0};
     GetTextExtentPoint32A(dc, text.c_str(), n, &extent);
-    BitBlt(dc, extent.cx, y, right, ch, ConsoleWindow.BlankDC, extent.cx, y, SRCCOPY);
+    BitBlt(dc, extent.cx, y, right, ch, ConsoleFront.BlankDC, extent.cx, y, SRCCOPY);
     for (int col = 0; col < n; col++) {
         SetTextColor(dc, fore[col]);
         SetBkMode(dc, OPAQUE);
@@ -98,15 +98,15 @@ TEST(ConsoleDrawPixels, JoinedCellsLookLikeSingleCells) {
     font.lfCharSet = SHIFTJIS_CHARSET;
     font.lfPitchAndFamily = FIXED_PITCH;
     lstrcpyA(font.lfFaceName, "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9");  // ＭＳ 明朝
-    ConsoleBuffer.FontHandle = CreateFontIndirectA(&font);
-    ASSERT_NE(ConsoleBuffer.FontHandle, nullptr);
+    ConsoleFront.FontHandle = CreateFontIndirectA(&font);
+    ASSERT_NE(ConsoleFront.FontHandle, nullptr);
 
     const int width = 254 * 16, height = 40;
     Surface blank = MakeSurface(width, height);
-    ConsoleWindow.BlankDC = blank.dc;
+    ConsoleFront.BlankDC = blank.dc;
     Surface before = MakeSurface(width, height), after = MakeSurface(width, height);
-    SelectObject(before.dc, ConsoleBuffer.FontHandle);
-    SelectObject(after.dc, ConsoleBuffer.FontHandle);
+    SelectObject(before.dc, ConsoleFront.FontHandle);
+    SelectObject(after.dc, ConsoleFront.FontHandle);
     SIZE cell;
     GetTextExtentPoint32A(before.dc, " ", 1, &cell);
     TEXTMETRICA tm;
@@ -129,7 +129,13 @@ TEST(ConsoleDrawPixels, JoinedCellsLookLikeSingleCells) {
         PatBlt(after.dc, 0, 0, width, height, WHITENESS);
         const int y = 10;
         DrawCellByCell(before.dc, y, width, row.text, fore, back);
-        ConDrawRow(after.dc, y, width, row.text.c_str(), (int32_t)row.text.size(), fore.data(), back.data());
+        static ConRowCopy copy;
+        copy.row = 0;
+        copy.n = (int32_t)row.text.size();
+        memcpy(copy.text, row.text.c_str(), row.text.size() + 1);
+        memcpy(copy.fore, fore.data(), row.text.size() * sizeof(COLORREF));
+        memcpy(copy.back, back.data(), row.text.size() * sizeof(COLORREF));
+        ConDrawRow(after.dc, y, width, copy);
         GdiFlush();
         int differing = 0, firstX = -1;
         for (int i = 0; i < width * height; i++) {

@@ -1,6 +1,6 @@
-// Line editing in the window procedure, driven by WM_CHAR sent from the test
-// thread: what goes into the line, what is echoed, the limits of the line,
-// paste, and the caret and composition window.
+// The line editor, driven on the window thread as the window procedure
+// drives it: what goes into the line, what is echoed, the limits of the
+// line, paste, drops, type-ahead and the caret's cell.
 #include <map>
 
 #include "console_fixture.h"
@@ -77,11 +77,13 @@ const CaretCase kCaretCases[] = {
 };
 
 void TypeKeys(const std::string& keys) {
-    static const std::map<char, WPARAM> kKeys = {{'L', VK_LEFT}, {'R', VK_RIGHT}, {'H', VK_HOME}, {'E', VK_END},
-                                                 {'D', VK_DELETE}, {'U', VK_UP}, {'N', VK_DOWN}};
+    static const std::map<char, ConKey> kKeys = {{'L', ConKeyLeft}, {'R', ConKeyRight}, {'H', ConKeyHome},
+                                                 {'E', ConKeyEnd}, {'D', ConKeyDelete}, {'U', ConKeyUp},
+                                                 {'N', ConKeyDown}};
     for (size_t i = 0; i < keys.size(); i++) {
         if (keys[i] == '{' && i + 2 < keys.size() && keys[i + 2] == '}') {
-            SendMessageA(ConsoleWindow.WindowHandle, WM_KEYDOWN, kKeys.at(keys[i + 1]), 0);
+            const ConKey key = kKeys.at(keys[i + 1]);
+            FrontRun([key] { ConLineKey(key); });
             i += 2;
         } else {
             ConsoleType(keys.substr(i, 1));
@@ -89,12 +91,17 @@ void TypeKeys(const std::string& keys) {
     }
 }
 
+// A file dropped on the window, as the window procedure hands it over.
+void Drop(const std::u16string& path) {
+    FrontRun([&path] { ConLineDropFile((const WCHAR*)path.data(), (uint32_t)path.size()); });
+}
+
 TEST_F(LineEditing, EditsAtTheCaret) {
     for (const CaretCase& c : kCaretCases) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        HostSetClientSize(hwnd, 4000, 400);
+        FrontSetClient(4000, 400);
         Print("> ");
         Request();
         TypeKeys(c.keys);
@@ -103,8 +110,7 @@ TEST_F(LineEditing, EditsAtTheCaret) {
             EXPECT_EQ(ConsoleGridRow(0), ("> " + c.line).substr(0, 254));
         }
         EXPECT_EQ(ConsoleScreenRow(0), ConsoleGridRow(0));
-        EXPECT_EQ(HostGetCaret().x, c.caret * 8);
-        EXPECT_EQ(HostGetIme().form.ptCurrentPos.x, c.caret * 8);
+        EXPECT_EQ(FrontGetCaret().col, c.caret);
         ConsoleType("\r");
         EXPECT_EQ(std::string(LineMailbox.LineBuffer), c.line) << "received";
     }
@@ -131,22 +137,21 @@ TEST_F(LineEditing, UpAndDownRecallEarlierAnswers) {
 
 // A dropped path is typed at the caret, whole or not at all.
 TEST_F(LineEditing, ADroppedPathIsTypedAtTheCaret) {
-    HostSetClientSize(hwnd, 4000, 400);
+    FrontSetClient(4000, 400);
     Print("> ");
-    SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({u"C:\\idle.txt"}), 0);
+    Drop(u"C:\\idle.txt");
     EXPECT_EQ(ConsoleGridRow(0), "> ");  // no line requested: nothing
     Request();
     TypeKeys("ab{L}");
-    SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({u"C:\\\u65e5.txt", u"C:\\second"}), 0);
+    Drop(u"C:\\\u65e5.txt");
     EXPECT_EQ(Line(), "aC:\\\x93\xfa.txtb");
     EXPECT_EQ(ConsoleGridRow(0), "> aC:\\\x93\xfa.txtb");
-    EXPECT_EQ(HostBeepCount(), 0);
+    EXPECT_EQ(FrontBeeps(), 0);
     const std::string full = std::string(240, 'k');
     ConsoleType(full);
-    SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({u"C:\\too-long.txt"}), 0);
-    EXPECT_EQ(HostBeepCount(), 1);
+    Drop(u"C:\\too-long.txt");
+    EXPECT_EQ(FrontBeeps(), 1);
     EXPECT_EQ(ConLineLength(), 11 + 240);
-    EXPECT_EQ(HostOpenDrops(), 0);
 }
 
 // A path that cannot be typed as it is, with no short name, is refused with
@@ -165,28 +170,27 @@ TEST_F(LineEditing, ADroppedPathThatCannotBeTypedIsToldWhy) {
         Print("> ");
         Request();
         TypeKeys("ab{L}");
-        SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({c.first}), 0);
+        Drop(c.first);
         EXPECT_EQ(Line(), "ab");
         EXPECT_EQ(ConsoleGridRow(0), "> ");
         EXPECT_EQ(ConsoleGridRow(1).substr(0, subject.size() + c.second.size()), subject + c.second);
         EXPECT_EQ(ConsoleGridRow(2), "> ab");
         ConsoleType("c\r");  // the caret stayed where it was
         EXPECT_STREQ(LineMailbox.LineBuffer, "acb");
-        EXPECT_EQ(HostBeepCount(), 0);
-        EXPECT_EQ(HostOpenDrops(), 0);
-    }
+        EXPECT_EQ(FrontBeeps(), 0);
+        }
 }
 
 // Keys typed while no line is requested wait, unseen, for the next line.
 TEST_F(LineEditing, KeysWhileIdleDrawNothing) {
     Print("> ");
-    HostDrawLogClear(hwnd);
+    FrontDrawLogClear();
     ConsoleType("ab\b\r\x16");
     EXPECT_EQ(ConLineLength(), -1);
     EXPECT_EQ(ConsoleGridRow(0), "> ");
     EXPECT_EQ(ConsoleCursorCol(), 2);
-    EXPECT_TRUE(HostDrawLog(hwnd).empty());
-    EXPECT_FALSE(HostGetCaret().exists);
+    EXPECT_TRUE(FrontDrawLog().empty());
+    EXPECT_FALSE(FrontGetCaret().shown);
 }
 
 TEST_F(LineEditing, EnterCompletesTheLineAndMovesToTheNextRow) {
@@ -212,11 +216,11 @@ TEST_F(LineEditing, EmptyEnterGivesTheEmptyLine) {
 }
 
 TEST_F(LineEditing, LineHolds255BytesAndRefusesMore) {
-    HostSetClientSize(hwnd, 4000, 400);
+    FrontSetClient(4000, 400);
     Request();
     ConsoleType(std::string(260, 'k'));
     EXPECT_EQ(ConLineLength(), 255);
-    EXPECT_EQ(HostBeepCount(), 5);
+    EXPECT_EQ(FrontBeeps(), 5);
     // The row takes 254 of them; the rest are in the line but not shown.
     EXPECT_EQ(ConsoleGridRow(0), std::string(254, 'k'));
     EXPECT_EQ(ConsoleCursorCol(), 254);
@@ -225,20 +229,18 @@ TEST_F(LineEditing, LineHolds255BytesAndRefusesMore) {
 }
 
 TEST_F(LineEditing, PasteThenType) {
-    HostSetClipboardText("ab");
+    FrontSetClipboard("ab");
     Print("> ");
     Request();
     ConsoleType("\x16" "c");
     EXPECT_EQ(Line(), "abc");
     EXPECT_EQ(ConsoleScreenRow(0), "> abc");
-    EXPECT_FALSE(HostClipboardIsOpen());
-    EXPECT_EQ(HostClipboardLocks(), 0);
 }
 
 // A pasted text's line ends act as Enter: each line answers one request,
 // and what follows the last line end stays in the next line, unfinished.
 TEST_F(LineEditing, APastedTextAnswersLineAfterLine) {
-    HostSetClipboardText("ab\r\ncd\ref\ngh");
+    FrontSetClipboard("ab\r\ncd\ref\ngh");
     Print("> ");
     Request();
     ConsoleType("x\x16");
@@ -252,7 +254,7 @@ TEST_F(LineEditing, APastedTextAnswersLineAfterLine) {
     }
     EXPECT_EQ(Line(), "gh");
     EXPECT_EQ(ConsoleGridRow(3), "> gh");
-    EXPECT_EQ(HostBeepCount(), 0);
+    EXPECT_EQ(FrontBeeps(), 0);
 }
 
 // Keys typed between one line's Enter and the next request go, in order,
@@ -272,8 +274,8 @@ TEST_F(LineEditing, KeysTypedAheadGoToTheNextLine) {
     EXPECT_EQ(Line(), "w");
     EXPECT_EQ(ConsoleGridRow(2), "> w");
     ConsoleType("\r" + std::string(ConTypeAheadMax + 1, 'k'));
-    EXPECT_EQ(HostBeepCount(), 1);
-    SendMessageA(hwnd, WM_CON_TYPE_AHEAD, 0, 0);
+    EXPECT_EQ(FrontBeeps(), 1);
+    FrontRun([] { ConTypeAheadKeep(false); });
     ConsoleType("q");
     Request();
     EXPECT_EQ(Line(), "");
@@ -306,24 +308,24 @@ TEST_F(LineEditing, ReceivesWholeCharacters) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        HostSetClientSize(hwnd, 4000, 400);
-        HostSetClipboardText(c.clipboard);
+        FrontSetClient(4000, 400);
+        FrontSetClipboard(c.clipboard);
         Request();
         ConsoleType(c.keys);
         EXPECT_EQ(ConLineLength(), -1);
         EXPECT_EQ(std::string(LineMailbox.LineBuffer), c.received);
-        EXPECT_EQ(HostBeepCount(), c.beeps);
+        EXPECT_EQ(FrontBeeps(), c.beeps);
         EXPECT_EQ(ConsoleGridRow(0), c.received.substr(0, 254));
     }
 }
 
 TEST_F(LineEditing, PasteIsCutToWhatTheLineHolds) {
-    HostSetClientSize(hwnd, 4000, 400);
-    HostSetClipboardText("0123456789");
+    FrontSetClient(4000, 400);
+    FrontSetClipboard("0123456789");
     Request();
     ConsoleType(std::string(250, 'k') + "\x16");
     EXPECT_EQ(Line(), std::string(250, 'k') + "01234");
-    EXPECT_EQ(HostBeepCount(), 1);
+    EXPECT_EQ(FrontBeeps(), 1);
     ConsoleType("\x16" "x");  // full: nothing more goes in
     EXPECT_EQ(ConLineLength(), 255);
     ConsoleType("\r");
@@ -335,74 +337,46 @@ TEST_F(LineEditing, PasteWithoutTextChangesNothing) {
         SCOPED_TRACE(clip ? "empty text" : "no text");
         TearDown();
         SetUp();
-        HostSetClipboardText(clip);
+        FrontSetClipboard(clip);
         Print("> ");
         Request();
         ConsoleType("a");
-        HostDrawLogClear(hwnd);
-        HostCaretState caret = HostGetCaret();
+        FrontDrawLogClear();
+        FrontCaret caret = FrontGetCaret();
         ConsoleType("\x16");
         EXPECT_EQ(Line(), "a");
         EXPECT_EQ(ConsoleGridRow(0), "> a");
-        EXPECT_FALSE(HostClipboardIsOpen());
-        EXPECT_EQ(HostGetCaret().visible, caret.visible);
-        EXPECT_EQ(HostGetCaret().x, caret.x);
+        EXPECT_EQ(FrontGetCaret().shown, caret.shown);
+        EXPECT_EQ(FrontGetCaret().col, caret.col);
         if (!clip) {
-            EXPECT_TRUE(HostDrawLog(hwnd).empty());
-            EXPECT_EQ(HostGetCaret().created, caret.created);
+            EXPECT_TRUE(FrontDrawLog().empty());
+            EXPECT_EQ(FrontGetCaret().shows, caret.shows);
         }
     }
 }
 
-TEST_F(LineEditing, CaretAndCompositionWindowFollowTheCursorWhileALineIsRequested) {
-    SendMessageA(hwnd, WM_SETFOCUS, 0, 0);  // focus while idle: no caret
-    EXPECT_FALSE(HostGetCaret().exists);
-    EXPECT_EQ(HostGetIme().windowSets, 0);
+TEST_F(LineEditing, CaretFollowsTheCursorWhileALineIsRequested) {
+    FrontRun(ConLineShowCaret);  // focus while idle: no caret
+    EXPECT_FALSE(FrontGetCaret().shown);
 
     Print("abc");
     Request();
-    HostCaretState caret = HostGetCaret();
-    EXPECT_TRUE(caret.visible);
-    EXPECT_EQ(caret.owner, hwnd);
-    EXPECT_EQ(caret.width, 9);
-    EXPECT_EQ(caret.height, 6);
-    EXPECT_EQ(caret.x, 3 * 8);
-    EXPECT_EQ(caret.y, 16 - 7);
-    HostImeState ime = HostGetIme();
-    EXPECT_EQ(ime.form.dwStyle, (DWORD)CFS_POINT);
-    EXPECT_EQ(ime.form.ptCurrentPos.x, 3 * 8);
-    EXPECT_EQ(ime.form.ptCurrentPos.y, 0);
-    EXPECT_STREQ(ime.font.lfFaceName, ConsoleBuffer.FontSpec.lfFaceName);
-    EXPECT_EQ(ime.contexts, ime.releases);
+    FrontCaret caret = FrontGetCaret();
+    EXPECT_TRUE(caret.shown);
+    EXPECT_EQ(caret.col, 3);
+    EXPECT_EQ(caret.row, 0);
 
     ConsoleType("de");
-    EXPECT_EQ(HostGetCaret().x, 5 * 8);
-    EXPECT_EQ(HostGetIme().form.ptCurrentPos.x, 5 * 8);
+    EXPECT_EQ(FrontGetCaret().col, 5);
 
-    SendMessageA(hwnd, WM_KILLFOCUS, 0, 0);  // switching away and back
-    EXPECT_FALSE(HostGetCaret().exists);
-    SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
-    EXPECT_TRUE(HostGetCaret().visible);
-    EXPECT_EQ(HostGetCaret().x, 5 * 8);
+    FrontRun(ConFrontCaretHide);  // switching away and back
+    EXPECT_FALSE(FrontGetCaret().shown);
+    FrontRun(ConLineShowCaret);
+    EXPECT_TRUE(FrontGetCaret().shown);
+    EXPECT_EQ(FrontGetCaret().col, 5);
 
     ConsoleType("\r");  // the line is complete: the caret does not come back
-    EXPECT_FALSE(HostGetCaret().exists);
-    EXPECT_EQ(HostGetIme().contexts, HostGetIme().releases);
-}
-
-TEST_F(LineEditing, NoInputMethodStillShowsTheCaret) {
-    HostImeAvailable(false);
-    Request();
-    EXPECT_TRUE(HostGetCaret().visible);
-    EXPECT_EQ(HostGetIme().windowSets, 0);
-    EXPECT_EQ(HostGetIme().releases, 1);  // released also when none was obtained
-}
-
-TEST_F(LineEditing, OtherMessagesGoToDefaultHandling) {
-    EXPECT_EQ(SendMessageA(hwnd, WM_KEYDOWN, 'A', 0), 0);
-    EXPECT_EQ(SendMessageA(hwnd, WM_KEYDOWN, VK_LEFT, 0), 0);  // no line requested
-    EXPECT_EQ(SendMessageA(hwnd, WM_USER + 5, 1, 2), 0);
-    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_FALSE(FrontGetCaret().shown);
 }
 
 }  // namespace

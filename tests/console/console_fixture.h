@@ -1,10 +1,12 @@
-// Host tests of the console: each test runs a fresh console window thread in
-// a simulated process on the recording stand-in (cells of 8 by 16 pixels,
-// a client area of 640 by 400: rows 0 to 24 visible) and closes it at the end.
+// Host tests of the console's logic: each test runs a fresh console window
+// thread in a simulated process against the recording front end
+// (front_double.h: cells of 8 by 16 pixels, a client area of 640 by 400,
+// rows 0 to 24 visible) and closes it at the end.
 #pragma once
 #include <gtest/gtest.h>
 
 #include "console_driver.h"
+#include "front_double.h"
 #include "test_support.h"
 
 class HostConsole : public ::testing::Test {
@@ -12,7 +14,6 @@ protected:
     void SetUp() override {
         ConsoleStart();
         ASSERT_TRUE(ConsoleWindowIsReady());
-        hwnd = ConsoleWindow.WindowHandle;
     }
     void TearDown() override {
         if (!closed) {
@@ -26,38 +27,20 @@ protected:
         ConPrint(s);
         ConsoleFlush();  // what the print laid is on the screen
     }
-    // Has the window painted again and waits for the paint.
-    void Repaint() {
-        ConsoleWindowSetReady(0);  // before the request: the paint sets it
-        InvalidateRect(hwnd, nullptr, TRUE);
-        while (!ConsoleWindowIsReady()) Sleep(1);
-    }
     // What the program does to ask for a line, without waiting for it.
-    void Request() {
+    static void Request() {
         LineMailbox.Prompt = "> ";
         ConSetLineLength(0);
-        SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
+        ConFrontLineRequested();
     }
-    // Waits until a repaint the window asked for is done.
-    void WaitForRepaint() const {
-        for (int i = 0; i < 5000 && HostGetWindowInfo(hwnd).paintPending; i++) Sleep(1);
-        SendMessageA(hwnd, WM_USER, 0, 0);  // returns after the paint has finished
-    }
-    std::string Line() const { return std::string(LineMailbox.LineBuffer, (size_t)ConLineLength()); }
-    std::vector<HostDrawCall> Calls(HostDrawCall::Kind kind) const {
-        std::vector<HostDrawCall> out;
-        for (const HostDrawCall& c : HostDrawLog(hwnd))
-            if (c.kind == kind) out.push_back(c);
-        return out;
-    }
-    // Rows touched by drawing calls of one kind, in call order, no repeats in a run.
-    std::vector<int> RowsDrawn(HostDrawCall::Kind kind) const {
+    static std::string Line() { return std::string(LineMailbox.LineBuffer, (size_t)ConLineLength()); }
+    // Rows drawn since the log was cleared, in order, no repeats in a run.
+    static std::vector<int> RowsDrawn() {
         std::vector<int> rows;
-        for (const HostDrawCall& c : Calls(kind))
-            if (rows.empty() || rows.back() != c.y / 16) rows.push_back(c.y / 16);
+        for (const FrontDrawnRow& d : FrontDrawLog())
+            if (rows.empty() || rows.back() != d.row) rows.push_back(d.row);
         return rows;
     }
 
-    HWND hwnd = nullptr;
     bool closed = false;
 };

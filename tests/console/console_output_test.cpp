@@ -1,6 +1,6 @@
-// Console output and drawing on the recording surface: how bytes are laid,
-// the limits of a row and of the grid, which rows one print redraws,
-// scrolling, and double-byte characters.
+// Console output and what a drawing pass hands the front end: how bytes are
+// laid, the limits of a row and of the grid, which rows one print redraws,
+// the runs of a row, scrolling, and double-byte characters.
 #include "console_fixture.h"
 
 namespace {
@@ -48,35 +48,40 @@ TEST_F(ConsoleOutput, LaysBytesAtTheCursor) {
     }
 }
 
+// The runs row was last drawn with.
+std::vector<ConRun> LastRuns(int32_t row) {
+    std::vector<ConRun> runs;
+    for (const FrontDrawnRow& d : FrontDrawLog())
+        if (d.row == row) runs = d.runs;
+    return runs;
+}
+
 TEST_F(ConsoleOutput, CellsTakeTheCurrentColoursButTabBlanksDoNot) {
-    ConsoleBuffer.ForeColor = RGB(1, 2, 3);
-    ConsoleBuffer.BackColor = RGB(4, 5, 6);
+    ConsoleBuffer.ForeColor = 0x030201;
+    ConsoleBuffer.BackColor = 0x060504;
     Print("a\t\x82\xa0");
-    auto pieces = HostScreenPieces(hwnd);
     // Cells of the same colours are drawn together: a, 7 blanks, the pair.
-    ASSERT_EQ(pieces.size(), 3u);
-    EXPECT_EQ(pieces[0].bytes, "a");
-    EXPECT_EQ(pieces[0].fore, RGB(1, 2, 3));
-    EXPECT_EQ(pieces[0].back, RGB(4, 5, 6));
-    EXPECT_TRUE(pieces[0].opaque);
-    EXPECT_EQ(pieces[1].bytes, "       ");
-    EXPECT_EQ(pieces[1].fore, 0u);  // the blanks' cells kept the colours they had
-    EXPECT_EQ(pieces[2].bytes, "\x82\xa0");
-    EXPECT_EQ(pieces[2].x, 8 * 8);
-    EXPECT_EQ(pieces[2].fore, RGB(1, 2, 3));
+    std::vector<ConRun> runs = LastRuns(0);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0].Length, 1);
+    EXPECT_EQ(runs[0].Fore, 0x030201u);
+    EXPECT_EQ(runs[0].Back, 0x060504u);
+    EXPECT_EQ(runs[1].Length, 7);
+    EXPECT_EQ(runs[1].Fore, 0u);  // the blanks' cells kept the colours they had
+    EXPECT_EQ(runs[2].Col, 8);
+    EXPECT_EQ(runs[2].Length, 2);
+    EXPECT_EQ(runs[2].Fore, 0x030201u);
+    EXPECT_EQ(FrontScreenCell(0, 9).fore, 0x030201u);
 }
 
 TEST_F(ConsoleOutput, DefaultColoursAreWhiteOnBlack) {
     Print("w");
-    auto pieces = HostScreenPieces(hwnd);
-    ASSERT_EQ(pieces.size(), 1u);
-    EXPECT_EQ(pieces[0].fore, 0x00FFFFFFu);
-    EXPECT_EQ(pieces[0].back, 0u);
-    EXPECT_EQ(pieces[0].height, 16);
+    EXPECT_EQ(FrontScreenCell(0, 0).fore, 0x00FFFFFFu);
+    EXPECT_EQ(FrontScreenCell(0, 0).back, 0u);
 }
 
 TEST_F(ConsoleOutput, RowKeepsItsNulAndCursorStopsAt254) {
-    HostSetClientSize(hwnd, 4000, 400);  // wide enough to see every cell
+    FrontSetClient(4000, 400);  // wide enough to see every cell
     Print(std::string(300, 'a'));
     EXPECT_EQ(ConsoleGridRow(0), std::string(254, 'a'));
     EXPECT_EQ(ConsoleBuffer.RowText[0][254], 0);
@@ -96,7 +101,7 @@ TEST_F(ConsoleOutput, TabNearTheRowEndStopsAt254) {
 }
 
 TEST_F(ConsoleOutput, LineBreaksPastRow100ScrollWithinOneCall) {
-    HostSetClientSize(hwnd, 640, 2000);  // taller than the grid: the redraw never scrolls
+    FrontSetClient(640, 2000);  // taller than the grid: the redraw never scrolls
     std::string text;
     for (int i = 0; i < 105; i++) text += std::to_string(i) + "\r\n";
     Print(text + "end");
@@ -107,44 +112,33 @@ TEST_F(ConsoleOutput, LineBreaksPastRow100ScrollWithinOneCall) {
     EXPECT_EQ(ConsoleScreenRow(0), "5");
     EXPECT_EQ(ConsoleScreenRow(100), "end");
     // Rows below row 100 are never drawn, however tall the window.
-    for (const HostDrawCall& c : HostDrawLog(hwnd)) EXPECT_LE(c.y, 100 * 16);
+    for (const FrontDrawnRow& d : FrontDrawLog()) EXPECT_LE(d.row, 100);
 }
 
 TEST_F(ConsoleOutput, OnePrintRedrawsFromTheCursorRowBeforeToAfter) {
     Print("r0\r\nr1\r\nr2\r\nr3");
-    HostDrawLogClear(hwnd);
+    FrontDrawLogClear();
     Print("x\r\ny\r\n");
-    EXPECT_EQ(RowsDrawn(HostDrawCall::Text), (std::vector<int>{3, 4}));
-    // Each row drawn is erased right of its text, across the client width;
-    // the empty row 5 has no text and is erased whole.
-    auto erased = Calls(HostDrawCall::Erase);
-    ASSERT_EQ(erased.size(), 3u);
-    EXPECT_EQ(erased[0].x, 3 * 8);
-    EXPECT_EQ(erased[0].y, 3 * 16);
-    EXPECT_EQ(erased[0].width, 640);
-    EXPECT_EQ(erased[0].height, 16);
-    EXPECT_EQ(erased[2].x, 0);
-    EXPECT_EQ(erased[2].y, 5 * 16);
-    // Each row's cells of the same colours drawn by one call.
-    EXPECT_EQ(Calls(HostDrawCall::Text).size(), 2u);
-    EXPECT_EQ(HostOpenDCCount(), 1);  // only the erase bitmap's memory context
+    EXPECT_EQ(RowsDrawn(), (std::vector<int>{3, 4, 5}));
+    // Each row's cells of the same colours in one run; the empty row 5 in none.
+    EXPECT_EQ(LastRuns(3).size(), 1u);
+    EXPECT_EQ(LastRuns(5).size(), 0u);
 }
 
-TEST_F(ConsoleOutput, RenderDrawsOnlyTheRequestedRows) {
+TEST_F(ConsoleOutput, APassCopiesOnlyTheRowsAskedForAndVisible) {
     Print("a\r\nb\r\nc\r\nd\r\ne");
-    HostDrawLogClear(hwnd);
-    HDC dc = GetDC(hwnd);
-    ConRender(dc, 3, 3);
-    ReleaseDC(hwnd, dc);
-    EXPECT_EQ(RowsDrawn(HostDrawCall::Text), std::vector<int>{3});
-    EXPECT_EQ(RowsDrawn(HostDrawCall::Erase), std::vector<int>{3});
+    static ConRowCopy copies[ConRows];
+    ASSERT_EQ(ConCopyRows(400, 3, 3, copies), 1);
+    EXPECT_EQ(copies[0].row, 3);
+    EXPECT_STREQ(copies[0].text, "d");
+    EXPECT_EQ(ConCopyRows(40, -1, 0, copies), 3);  // rows 0 to 2 show in 40 pixels
 }
 
 TEST_F(ConsoleOutput, CellsAfterANulAreNotDrawn) {
     Print("abcdef");
     ConsoleBuffer.RowText[0][2] = 0;  // as a Backspace leaves it
-    HostScreenClear(hwnd);
-    Repaint();
+    FrontScreenClear();
+    FrontRepaint();
     EXPECT_EQ(ConsoleScreenRow(0), "ab");
 }
 
@@ -152,29 +146,25 @@ TEST_F(ConsoleOutput, DoubleByteDrawnOnceAndLoneLeadAlone) {
     // Pairs join the run; a lead byte without a trail, or with a byte that
     // is no trail byte, is drawn by a call of its own.
     Print("\x82\xa0\x82\xa2" "a\x82\x20" "b\x82");
-    std::vector<std::string> texts;
-    std::vector<int> xs;
-    for (const HostDrawCall& c : Calls(HostDrawCall::Text)) {
-        texts.push_back(c.bytes);
-        xs.push_back(c.x);
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{"\x82\xa0\x82\xa2" "a", "\x82\x20", "b", "\x82"}));
-    EXPECT_EQ(xs, (std::vector<int>{0, 40, 56, 64}));
+    std::vector<std::string> runs;
+    for (const ConRun& r : LastRuns(0))
+        runs.push_back(std::to_string(r.Col) + (r.Joined ? "+" : ":") + std::to_string(r.Length));
+    EXPECT_EQ(runs, (std::vector<std::string>{"0+5", "5:2", "7+1", "8:1"}));
 }
 
 TEST_F(ConsoleOutput, DoubleByteTakesTheColoursOfItsLeadCell) {
-    ConsoleBuffer.ForeColor = RGB(9, 9, 9);
+    ConsoleBuffer.ForeColor = 0x090909;
     Print("\x82");
-    ConsoleBuffer.ForeColor = RGB(7, 7, 7);
+    ConsoleBuffer.ForeColor = 0x070707;
     Print("\xa0");
-    auto pieces = HostScreenPieces(hwnd);
-    ASSERT_EQ(pieces.size(), 1u);
-    EXPECT_EQ(pieces[0].bytes, "\x82\xa0");
-    EXPECT_EQ(pieces[0].fore, RGB(9, 9, 9));
+    std::vector<ConRun> runs = LastRuns(0);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].Length, 2);
+    EXPECT_EQ(runs[0].Fore, 0x090909u);
 }
 
 TEST_F(ConsoleOutput, ARowScrolledInComesBlank) {
-    HostSetClientSize(hwnd, 640, 2000);
+    FrontSetClient(640, 2000);
     std::string text(200, 'x');  // row 0, the first to scroll away
     for (int i = 0; i < 101; i++) text += "\r\n";
     Print(text);
@@ -204,15 +194,15 @@ TEST_F(ConsoleOutput, ScrollsUntilTheCursorRowIsInside) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        HostSetClientSize(hwnd, 640, c.height);
-        HostDrawLogClear(hwnd);
+        FrontSetClient(640, c.height);
+        FrontDrawLogClear();
         std::string text;
         for (int i = 0; i < c.lines; i++) text += "L" + std::to_string(i) + "\r\n";
         Print(text + "end");
         EXPECT_EQ(ConsoleCursorRow(), c.cursorRow);
         EXPECT_EQ(ConsoleGridRow(0), c.topGrid);
         EXPECT_EQ(ConsoleGridRow(c.cursorRow), "end");
-        EXPECT_EQ(!Calls(HostDrawCall::Text).empty(), c.drawn);
+        EXPECT_EQ(!FrontDrawLog().empty(), c.drawn);
         if (c.drawn) {
             // After a scroll every visible row is drawn again.
             EXPECT_EQ(ConsoleScreenRow(0), c.topGrid);
@@ -222,47 +212,31 @@ TEST_F(ConsoleOutput, ScrollsUntilTheCursorRowIsInside) {
 }
 
 TEST_F(ConsoleOutput, MinimisedWindowLosesNoRowsAndRestoresThem) {
-    HostSetClientSize(hwnd, 640, 0);
+    FrontSetClient(640, 0);
     Print("a\r\nb\r\nc\r\nd\r\ne\r\nf");
     EXPECT_EQ(ConsoleGridRow(0), "a");
-    HostSetClientSize(hwnd, 640, 64);  // restored, 4 rows high
-    Repaint();
+    FrontSetClient(640, 64);  // restored, 4 rows high
+    FrontRepaint();
     EXPECT_EQ(ConsoleCursorRow(), 3);
     for (int r = 0; r < 4; r++) EXPECT_EQ(ConsoleScreenRow(r), std::string(1, (char)('c' + r))) << r;
 }
 
 TEST_F(ConsoleOutput, ScrollRedrawsEveryVisibleRow) {
-    HostSetClientSize(hwnd, 640, 80);  // rows 0 to 4
+    FrontSetClient(640, 80);  // rows 0 to 4
     Print("a\r\nb\r\nc\r\nd\r\ne");
-    HostDrawLogClear(hwnd);
+    FrontDrawLogClear();
     Print("\r\nf");
-    EXPECT_EQ(RowsDrawn(HostDrawCall::Erase), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(RowsDrawn(), (std::vector<int>{0, 1, 2, 3, 4}));
     for (int r = 0; r < 5; r++) EXPECT_EQ(ConsoleScreenRow(r), std::string(1, (char)('b' + r))) << r;
 }
 
-TEST_F(ConsoleOutput, PaintErasesTheWholeScreenAndDrawsEveryRow) {
+TEST_F(ConsoleOutput, PaintDrawsEveryVisibleRow) {
     Print("one\r\ntwo");
-    HostDrawLogClear(hwnd);
-    Repaint();
-    auto erased = Calls(HostDrawCall::Erase);
-    ASSERT_FALSE(erased.empty());
-    EXPECT_EQ(erased[0].x, 0);
-    EXPECT_EQ(erased[0].width, 1024);   // the screen size, from the system metrics
-    EXPECT_EQ(erased[0].height, 768);
-    EXPECT_EQ(RowsDrawn(HostDrawCall::Text), (std::vector<int>{0, 1}));
-    EXPECT_EQ(erased.size(), 1u + 25u);  // the screen, then each of the 25 visible rows
-}
-
-}  // namespace
-
-namespace {
-
-// The screen row as drawn so far, without asking for a pass.
-std::string DrawnRow(HWND hwnd, int row) {
-    std::string shown;
-    for (const HostPiece& p : HostScreenPieces(hwnd))
-        if (p.y == row * 16) shown.replace(std::min(shown.size(), (size_t)p.x / 8), p.bytes.size(), p.bytes);
-    return shown;
+    FrontDrawLogClear();
+    FrontRepaint();
+    std::vector<int> all;
+    for (int r = 0; r < 25; r++) all.push_back(r);
+    EXPECT_EQ(RowsDrawn(), all);
 }
 
 TEST_F(ConsoleOutput, PrintSoonAfterAPassIsDrawnByTheNextFrame) {
@@ -271,23 +245,23 @@ TEST_F(ConsoleOutput, PrintSoonAfterAPassIsDrawnByTheNextFrame) {
     ConPrint(s);     // too soon for another pass: put off, not lost
     bool shown = false;
     for (int i = 0; i < 2000 && !shown; i++) {
-        shown = DrawnRow(hwnd, 0) == "first second";
+        shown = FrontScreenRow(0) == "first second";
         if (!shown) Sleep(1);
     }
     EXPECT_TRUE(shown);
 }
 
 TEST_F(ConsoleOutput, BurstOfPrintsCostsFewPassesAndLeavesTheScreenRight) {
-    HostSetClientSize(hwnd, 640, 80);  // rows 0 to 4: nearly every print scrolls
-    const uint32_t before = ConDrawPassCount();
+    FrontSetClient(640, 80);  // rows 0 to 4: nearly every print scrolls
+    const uint64_t before = FrontGetCounts().passes;
     const int prints = 10000;
     for (int i = 0; i < prints; i++) {
         std::string text = "item " + std::to_string(i) + std::string((size_t)(i % 7), '.') + "\r\n";
         ConPrint(StrFromText(text.c_str()));
     }
     ConsoleFlush();
-    EXPECT_LT(ConDrawPassCount() - before, (uint32_t)prints / 10);
-    for (int r = 0; r < 5; r++) EXPECT_EQ(DrawnRow(hwnd, r), ConsoleGridRow(r)) << "row " << r;
+    EXPECT_LT(FrontGetCounts().passes - before, (uint64_t)prints / 10);
+    for (int r = 0; r < 5; r++) EXPECT_EQ(FrontScreenRow(r), ConsoleGridRow(r)) << "row " << r;
     EXPECT_EQ(ConsoleGridRow(3), "item 9999...");
 }
 

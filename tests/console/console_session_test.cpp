@@ -1,6 +1,5 @@
-// The console as the program uses it, in both builds: the window the thread
-// creates, and the input statement fed by a test thread typing into the
-// window. One console for the whole test program (the real window system
+// The console as the program uses it, in both builds: the input statement
+// fed by a test thread typing into the window. One console for the whole test program (the real window system
 // allows one registration of the class per process).
 #include <gtest/gtest.h>
 
@@ -27,33 +26,6 @@ protected:
         return rows;
     }
 };
-
-TEST_F(ConsoleSession, WindowHasItsClassTitleStylesAndFont) {
-    HWND hwnd = ConsoleWindow.WindowHandle;
-    ASSERT_NE(hwnd, nullptr);
-    EXPECT_EQ(FindWindowA("PROMPT", "BASIC PROMPT"), hwnd);
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    EXPECT_STREQ(name, "PROMPT");
-    GetWindowTextA(hwnd, name, sizeof name);
-    EXPECT_STREQ(name, "BASIC PROMPT");
-    EXPECT_EQ((DWORD)GetWindowLongA(hwnd, GWL_STYLE) & WS_OVERLAPPEDWINDOW, (DWORD)WS_OVERLAPPEDWINDOW);
-    EXPECT_TRUE(GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(GetClassLongA(hwnd, GCL_STYLE), (DWORD)(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS));
-
-    const LOGFONTA& f = ConsoleBuffer.FontSpec;
-    EXPECT_EQ(f.lfHeight, -16);
-    EXPECT_EQ(f.lfWeight, 0);
-    EXPECT_EQ(f.lfCharSet, 128);
-    EXPECT_EQ(f.lfPitchAndFamily, 1);
-    EXPECT_STREQ(f.lfFaceName, "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9");
-    // Measured from the font: both positive, the cell taller than wide.
-    EXPECT_GT(ConsoleBuffer.CellWidth, 0);
-    EXPECT_GT(ConsoleBuffer.CellHeight, ConsoleBuffer.CellWidth);
-    EXPECT_EQ(ConsoleBuffer.ForeColor, 0x00FFFFFFu);
-    EXPECT_EQ(ConsoleBuffer.BackColor, 0u);
-}
 
 struct InputCase {
     const char* name;

@@ -28,7 +28,7 @@ void Print(const std::string& bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    HWND hwnd = FuzzConsoleOpen();
+    FuzzConsoleOpen();
     FuzzConsoleReset(640, 160);
     int32_t strings = FuzzLiveStrings();
     FuzzReader in{data, size};
@@ -38,8 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::string wh = in.Take(2);
             int width = wh.size() > 0 ? (uint8_t)wh[0] * 4 : 640;
             int height = wh.size() > 1 ? (uint8_t)wh[1] : 160;
-            HostSetClientSize(hwnd, width, height);
-            InvalidateRect(hwnd, nullptr, FALSE);  // the system repaints a resized window
+            FuzzResize(width, height);
         } else if (k % 4 == 1) {
             std::string cl = in.Take(2);
             size_t count = cl.empty() ? 8 : ((uint8_t)cl[0] + 1) * 8u;

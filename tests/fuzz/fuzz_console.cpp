@@ -5,23 +5,23 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "con_front.h"
+
 namespace {
 
-HWND window = nullptr;
+bool opened = false;
+int client_width = 640, client_height = 400;
 
 }  // namespace
 
-HWND FuzzConsoleOpen() {
-    if (window) return window;
+void FuzzConsoleOpen() {
+    if (opened) return;
     RtStartup();
     ConSetLineLength(-1);
     ConsoleWindowSetReady(0);
-    const char* failed = ConsoleWindowOpen();
-    FuzzCheck(failed == nullptr, failed ? failed : "");
-    window = ConsoleWindow.WindowHandle;
-    FuzzDrawingPass();  // the first paint
+    FrontOpenHere();  // the grid, and the first paint
     FuzzCheck(ConsoleWindowIsReady(), "the first paint did not come");
-    return window;
+    opened = true;
 }
 
 void FuzzConsoleReset(int width, int height) {
@@ -35,36 +35,30 @@ void FuzzConsoleReset(int width, int height) {
         ConsoleBuffer.CursorCol = 0;
         ConsoleBuffer.CursorRow = 0;
     }
-    ConDrawReset();  // no rows of the last input wait to be drawn
-    ConLineForget();  // nor its caret and answers
+    ConDueRowsReset();  // no rows of the last input wait to be drawn
+    ConLineForget();    // nor its caret and answers
     ConSetLineLength(-1);
-    SendMessageA(window, WM_KILLFOCUS, 0, 0);
-    HostSetClientSize(window, width, height);
-    HostScreenClear(window);
-    HostDrawLogClear(window);
+    ConFrontCaretHide();
+    client_width = width, client_height = height;
+    FrontSetClient(width, height);
+    FrontScreenClear();
+    FrontDrawLogClear();
+}
+
+void FuzzResize(int width, int height) {
+    client_width = width, client_height = height;
+    FrontSetClient(width, height);
+    ConFrontRedrawAll();  // the system repaints a resized window
 }
 
 void FuzzDrawingPass() {
-    // What the window thread would do: handle the drawing requests that
-    // printing posted, draw what waits at once (no frame pacing here), and
-    // repaint when the system asked for it (a resize, or an InvalidateRect).
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    SendMessageA(window, WM_CON_FLUSH, 0, 0);
-    if (HostGetWindowInfo(window).paintPending) SendMessageA(window, WM_PAINT, 0, 0);
-    HostDrawLogClear(window);  // the log would only grow
+    FrontPump();
+    FrontDrawLogClear();  // the log would only grow
 }
 
 std::vector<std::string> FuzzScreenRows(int32_t rows) {
-    int32_t cw = ConsoleBuffer.CellWidth, ch = ConsoleBuffer.CellHeight;
     std::vector<std::string> shown((size_t)rows);
-    for (const HostPiece& p : HostScreenPieces(window)) {
-        if (p.y % ch != 0 || p.x % cw != 0 || p.y / ch >= rows) continue;
-        std::string& row = shown[(size_t)(p.y / ch)];
-        size_t col = (size_t)(p.x / cw);
-        if (row.size() < col) row.resize(col, '\0');
-        row.replace(col, p.bytes.size(), p.bytes);
-    }
+    for (int32_t r = 0; r < rows; r++) shown[(size_t)r] = FrontScreenRow(r);
     return shown;
 }
 
@@ -78,8 +72,6 @@ std::string FuzzVisibleGridRow(int32_t row, int32_t width) {
 }
 
 void FuzzCheckScreen() {
-    RECT client{};
-    GetClientRect(window, &client);
     int32_t row, col, ch;
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
@@ -87,12 +79,12 @@ void FuzzCheckScreen() {
         for (int r = 0; r < ConRows; r++) FuzzCheck(ConsoleBuffer.RowText[r][ConCols - 1] == 0, "a row lost its NUL");
     }
     FuzzCheck(row >= 0 && row < ConRows && col >= 0 && col <= ConLastCell + 1, "the cursor left the grid");
-    if (client.bottom > 0) FuzzCheck(row == 0 || (row + 1) * ch <= client.bottom, "the cursor row is not visible");
+    if (client_height > 0) FuzzCheck(row == 0 || (row + 1) * ch <= client_height, "the cursor row is not visible");
     int32_t visible = 0;
-    while (visible < ConRows && visible * ch < client.bottom) visible++;
+    while (visible < ConRows && visible * ch < client_height) visible++;
     std::vector<std::string> screen = FuzzScreenRows(visible);
     for (int32_t r = 0; r < visible; r++)
-        FuzzCheck(screen[(size_t)r] == FuzzVisibleGridRow(r, client.right), "a screen row differs from its grid row");
+        FuzzCheck(screen[(size_t)r] == FuzzVisibleGridRow(r, client_width), "a screen row differs from its grid row");
 }
 
 void FuzzCheck(bool ok, const char* what) {

@@ -1,13 +1,14 @@
-// The console for the fuzz targets: the grid, font, class and window made
-// once per process on the calling thread, without the window thread, so
-// that the window procedure, printing and drawing all run directly on the
-// fuzzing thread and an input costs no thread hand-over.
+// The console for the fuzz targets: the grid and the recording front end
+// (front_double.h) made once per process on the calling thread, without a
+// window thread, so that the line editor, printing and drawing passes all
+// run directly on the fuzzing thread and an input costs no thread
+// hand-over.
 #pragma once
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "rt_console.h"
+#include "front_double.h"
 
 // Reads an input front to back; Take gives fewer bytes at the end.
 struct FuzzReader {
@@ -23,12 +24,15 @@ struct FuzzReader {
     }
 };
 
-// Opens the console once (later calls only return the window).
-HWND FuzzConsoleOpen();
+// Opens the console once (later calls do nothing).
+void FuzzConsoleOpen();
 
 // Back to a fresh console before each input: empty grid, cursor at the
 // start, no line requested, a client area of the given size, a blank screen.
 void FuzzConsoleReset(int width, int height);
+
+// The client area resized, and the repaint the system asks for then.
+void FuzzResize(int width, int height);
 
 // Brings the screen up to date after a print, a keystroke or a change of
 // the client area, as the window thread would. This is the one place that

@@ -1,8 +1,8 @@
-// Fuzzes the line editor: any keys sent to the window procedure as the
-// program asks for line after line: WM_CHAR of any byte (Backspace 8, Enter
-// 13, Ctrl+V 22 with clipboard text of any length, Esc 27), WM_KEYDOWN of
-// Left, Right, Home, End, Delete, Up and Down, and files dropped on the
-// window (WM_DROPFILES). A model of the line, kept here, says what the line
+// Fuzzes the line editor: any keys handed to it as the window procedure
+// hands them, as the program asks for line after line: characters of any
+// byte (Backspace 8, Enter 13, Ctrl+V 22 with clipboard text of any length,
+// Esc 27), the keys Left, Right, Home, End, Delete, Up and Down, and files
+// dropped on the window. A model of the line, kept here, says what the line
 // must be after each key and what the program receives at Enter: typed
 // bytes go in at the caret (not a NUL, which changes nothing, nor a byte
 // without room, nor a lead byte without room for its trail, which then
@@ -156,7 +156,7 @@ void Print(const std::string& text) {
 }
 
 // What the program does to ask for a line (ConInput), without the wait.
-void Request(HWND hwnd, Model& m) {
+void Request(Model& m) {
     Print(kPrompt);
     FuzzDrawingPass();  // the prompt is on the screen before the line is requested
     m.line.clear();
@@ -171,7 +171,7 @@ void Request(HWND hwnd, Model& m) {
     }
     LineMailbox.Prompt = kPrompt.c_str();
     ConSetLineLength(0);
-    SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
+    ConLineShowCaret();
 }
 
 void Enter(Model& m);
@@ -179,15 +179,15 @@ void Enter(Model& m);
 // Enter was pressed (typed, pasted or typed ahead): the program receives
 // the line and asks for the next, and what was typed ahead goes into that
 // one, as far as its next Enter.
-void Completed(HWND hwnd, Model& m) {
+void Completed(Model& m) {
     for (;;) {
         Enter(m);
         FuzzCheck(ConLineLength() == -1, "Enter did not complete the line");
         std::string received = LineMailbox.LineBuffer;
         FuzzCheck(received == m.line, "the program receives another line than was typed");
         FuzzCheck(!LoneLead(received), "the program receives a lone lead byte at the end");
-        SendMessageA(hwnd, WM_KILLFOCUS, 0, 0);
-        Request(hwnd, m);
+        ConFrontCaretHide();
+        Request(m);
         size_t end = m.ahead.find('\r');
         if (!m.ahead.empty()) {
             m.pending = 0;
@@ -258,20 +258,20 @@ bool Type(Model& m, uint8_t c, const std::string* clip) {
     return c == 13;
 }
 
-void KeyDown(Model& m, WPARAM key) {
+void KeyDown(Model& m, uint32_t key) {
     const size_t n = m.line.size();
-    if (key == 'A') return;  // ignored: a lead byte waiting inside the line keeps waiting
+    if (key == 0) return;  // ignored: a lead byte waiting inside the line keeps waiting
     m.pending = 0;
     switch (key) {
-    case VK_LEFT: m.caret = m.caret > 0 ? m.Previous(m.caret) : 0; break;
-    case VK_RIGHT: m.caret = m.caret < n ? m.Next(m.caret) : n; break;
-    case VK_HOME: m.caret = 0; break;
-    case VK_END: m.caret = n; break;
-    case VK_DELETE:
+    case ConKeyLeft: m.caret = m.caret > 0 ? m.Previous(m.caret) : 0; break;
+    case ConKeyRight: m.caret = m.caret < n ? m.Next(m.caret) : n; break;
+    case ConKeyHome: m.caret = 0; break;
+    case ConKeyEnd: m.caret = n; break;
+    case ConKeyDelete:
         if (m.caret < n) m.Remove(m.caret, m.Next(m.caret));
         break;
     default: {
-        int to = m.recalled + (key == VK_UP ? 1 : -1);
+        int to = m.recalled + (key == ConKeyUp ? 1 : -1);
         if (to < 0 || to >= (int)m.history.size()) break;
         m.recalled = to;
         m.caret = m.history[(size_t)to].size();
@@ -300,17 +300,17 @@ void CheckEcho(Model& m) {
         const char* text = ConsoleBuffer.RowText[m.row + (int32_t)i];
         FuzzCheck(std::string(text, strnlen(text, ConCols)) == rows[i], "a row differs from the echo of the line");
     }
-    HostCaretState caret = HostGetCaret();
-    FuzzCheck(caret.visible && caret.x == caretCol * ConsoleBuffer.CellWidth &&
-                  caret.y == caretRow * ConsoleBuffer.CellHeight + ConsoleBuffer.CellHeight - 7,
-              "the caret is not at its byte's cell");
+    FrontCaret caret = FrontGetCaret();
+    FuzzCheck(caret.shown && caret.col == caretCol && caret.row == caretRow, "the caret is not at its byte's cell");
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     FuzzCheck(ConsoleBuffer.CursorRow == row && ConsoleBuffer.CursorCol == col, "the cursor is not after the echo");
     for (int32_t r = row + 1; r < ConRows; r++)
         FuzzCheck(ConsoleBuffer.RowText[r][0] == 0, "a row below the echo is not empty");
 }
 
-const WPARAM kKeys[8] = {VK_LEFT, VK_RIGHT, VK_HOME, VK_END, VK_DELETE, VK_UP, VK_DOWN, 'A'};
+// The editing keys as the window procedure hands them over, and a key it
+// does not (0: the editor ignores it).
+const uint32_t kKeys[8] = {ConKeyLeft, ConKeyRight, ConKeyHome, ConKeyEnd, ConKeyDelete, ConKeyUp, ConKeyDown, 0};
 // Characters of dropped paths beyond ASCII: four the code page has
 // (日, あ, ｱ, ─) and one it lacks (€), which refuses the drop.
 const char16_t kWide[5] = {u'\u65e5', u'\u3042', u'\uff71', u'\u2500', u'\u20ac'};
@@ -318,14 +318,14 @@ const char16_t kWide[5] = {u'\u65e5', u'\u3042', u'\uff71', u'\u2500', u'\u20ac'
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    HWND hwnd = FuzzConsoleOpen();
+    FuzzConsoleOpen();
     FuzzConsoleReset(20 * 6, ConRows * 16);  // every row visible, 20 cells of each
     int32_t strings = FuzzLiveStrings();
-    HostSetClipboardText(nullptr);
+    FrontSetClipboard(nullptr);
     std::string clip;
     bool hasClip = false;
     Model m;
-    Request(hwnd, m);
+    Request(m);
     FuzzReader in{data, size};
     while (in.More()) {
         uint8_t k = in.Byte();
@@ -337,14 +337,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (size_t i = 0; i < count && clip.size() < 4096; i++) clip += piece;
             clip.resize(strlen(clip.c_str()));  // the clipboard's text ends at a NUL
             hasClip = count > 0;
-            HostSetClipboardText(hasClip ? clip.c_str() : nullptr);
+            FrontSetClipboard(hasClip ? clip.c_str() : nullptr);
             continue;
         }
         if (!in.More()) break;
         uint8_t c = in.Byte();
         if (k % 4 == 1) {
             KeyDown(m, kKeys[c % 8]);
-            SendMessageA(hwnd, WM_KEYDOWN, kKeys[c % 8], 0);
+            ConLineKey(kKeys[c % 8]);
         } else if (k % 4 == 2) {
             std::string bytes = in.Take(c);
             std::u16string path;
@@ -357,16 +357,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 m.pending = 0;
                 if (m.line.size() + strlen(ansi) <= (size_t)ConLineMax) m.InsertText(ansi);
             }
-            SendMessageA(hwnd, WM_DROPFILES, (WPARAM)HostMakeDrop({path}), 0);
+            ConLineDropFile((const WCHAR*)path.data(), (uint32_t)path.size());
         }
         bool entered = false;
         if (k % 4 == 3) {
             entered = Type(m, c, hasClip ? &clip : nullptr);
-            SendMessageA(hwnd, WM_CHAR, c, 0);
+            ConLineChar(c);
         }
         FuzzDrawingPass();
         if (entered) {
-            Completed(hwnd, m);
+            Completed(m);
         } else {
             int32_t n = ConLineLength();
             FuzzCheck(n >= 0 && n <= ConLineMax, "the line is out of its bounds");
@@ -374,7 +374,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             CheckEcho(m);
         }
     }
-    FuzzCheck(HostOpenDrops() == 0, "a drop was not finished");
     FuzzCheckScreen();
     FuzzCheck(FuzzLiveStrings() == strings, "a string left behind");
     return 0;

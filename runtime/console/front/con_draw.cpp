@@ -12,17 +12,15 @@
 //   lock and draws the copy with the lock released.
 // - WM_CON_FLUSH (sent by the input statement before it waits for a line)
 //   and typed keys draw at once; WM_PAINT draws every row.
-#include "rt_console.h"
+#include "con_win32.h"
 
 namespace {
 
 constexpr DWORD kFrameMs = 16;  // about 60 passes a second
 constexpr UINT_PTR kTimerId = 1;
 
-// Passes: by either thread, atomically. LastPassEnd and TimerArmed: by the
-// window thread only.
+// Window thread only.
 struct ConsoleDrawState {
-    std::atomic<uint32_t> Passes{0};
     DWORD LastPassEnd = 0;
     bool TimerArmed = false;
 };
@@ -38,7 +36,6 @@ void Pass(HWND hWnd) {
     HDC dc = GetDC(hWnd);
     ConRender(dc, first, last);
     ReleaseDC(hWnd, dc);
-    ConsoleDraw.Passes.fetch_add(1, std::memory_order_relaxed);
     ConsoleDraw.LastPassEnd = GetTickCount();
 }
 
@@ -46,7 +43,6 @@ void Pass(HWND hWnd) {
 
 void ConDrawReset() {
     ConDueRowsReset();
-    ConsoleDraw.Passes.store(0);
     ConsoleDraw.LastPassEnd = 0;
     ConsoleDraw.TimerArmed = false;
 }
@@ -66,8 +62,6 @@ void ConDrawTimer(HWND hWnd) { Pass(hWnd); }
 void ConDrawNow(HWND hWnd) { Pass(hWnd); }
 
 void ConDrawPaint(HDC dc) {
-    BitBlt(dc, 0, 0, ConsoleWindow.ScreenWidth, ConsoleWindow.ScreenHeight, ConsoleWindow.BlankDC, 0, 0, SRCCOPY);
+    BitBlt(dc, 0, 0, ConsoleFront.ScreenWidth, ConsoleFront.ScreenHeight, ConsoleFront.BlankDC, 0, 0, SRCCOPY);
     ConRender(dc, -1, 0);
 }
-
-uint32_t ConDrawPassCount() { return ConsoleDraw.Passes.load(std::memory_order_relaxed); }

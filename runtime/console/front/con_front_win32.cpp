@@ -2,13 +2,11 @@
 // of the console's logic made a call on the console window. The window
 // thread's requests are calls on its own window; the program thread's are
 // messages sent to it, so they return once the window thread has done them.
-#include "con_front.h"
-
-#include "rt_console.h"
+#include "con_win32.h"
 
 namespace {
 
-HWND Window() { return ConsoleWindow.WindowHandle; }
+HWND Window() { return ConsoleFront.WindowHandle; }
 
 }  // namespace
 
@@ -18,9 +16,30 @@ void ConFrontRedrawAll() { InvalidateRect(Window(), nullptr, FALSE); }
 
 void ConFrontDrawNow() { ConDrawNow(Window()); }
 
-void ConFrontCaretHide() { SendMessageA(Window(), WM_KILLFOCUS, 0, 0); }
+void ConFrontCaretHide() {
+    HideCaret(Window());
+    DestroyCaret();
+}
 
-void ConFrontCaretShow() { SendMessageA(Window(), WM_SETFOCUS, 0, 0); }
+void ConFrontCaretShow(int32_t col, int32_t row) {
+    const int32_t x = col * ConsoleBuffer.CellWidth, y = row * ConsoleBuffer.CellHeight;
+    const int32_t cellHeight = ConsoleBuffer.CellHeight;
+    // The input method composes at the caret, in the console's font.
+    HIMC imc = ImmGetContext(Window());
+    if (imc) {
+        COMPOSITIONFORM form{};
+        form.dwStyle = CFS_POINT;
+        form.ptCurrentPos.x = x;
+        form.ptCurrentPos.y = y;
+        ImmSetCompositionWindow(imc, &form);
+        ImmSetCompositionFontA(imc, &ConsoleFront.FontSpec);
+    }
+    ImmReleaseContext(Window(), imc);
+    CreateCaret(Window(), nullptr, 9, 6);
+    // Across the lower part of the cursor's cell, 1 pixel above its bottom.
+    SetCaretPos(x, y + cellHeight - 7);
+    ShowCaret(Window());
+}
 
 int32_t ConFrontClipboardText(char* out, int32_t most) {
     if (!OpenClipboard(Window())) return -1;

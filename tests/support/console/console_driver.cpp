@@ -15,10 +15,6 @@ void ConsoleStartThread() {
     while (!ConsoleWindowIsReady() && std::chrono::steady_clock::now() < until) Sleep(2);
 }
 
-void ConsoleType(const std::string& bytes) {
-    for (unsigned char c : bytes) SendMessageA(ConsoleWindow.WindowHandle, WM_CHAR, c, 0);
-}
-
 bool ConsoleWaitForRequest(unsigned timeout_ms) {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (ConLineLength() == -1) {
@@ -57,5 +53,3 @@ int32_t ConsoleCursorCol() {
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     return ConsoleBuffer.CursorCol;
 }
-
-void ConsoleFlush() { SendMessageA(ConsoleWindow.WindowHandle, WM_CON_FLUSH, 0, 0); }

@@ -20,7 +20,7 @@ void ConsoleStart();
 // win32 build it does nothing (closing would end the test program).
 void ConsoleEndSession();
 
-// Sends each byte to the console window as WM_CHAR from the calling thread;
+// Types each byte into the console window (WM_CHAR) from the calling thread;
 // returns when the window thread has handled the last one.
 void ConsoleType(const std::string& bytes);
 

@@ -1,32 +1,33 @@
 // Test helpers of the host build: the console inside a simulated process,
-// closing it, and reading the recording surface of its window.
+// its window the recording double (front_double.h).
+#include "con_front.h"
 #include "console_driver.h"
+#include "front_double.h"
 
 void ConsoleStartThread();
 
 void ConsoleStart() {
     HostProcessBegin();
+    FrontReset();
     ConsoleStartThread();
 }
 
 int ConsoleClose() {
-    PostMessageA(ConsoleWindow.WindowHandle, WM_CLOSE, 0, 0);
+    FrontClose();
     int code = HostProcessWait(10000);
     HostProcessEnd();
     return code;
 }
 
+void ConsoleType(const std::string& bytes) {
+    for (unsigned char c : bytes) FrontRun([c] { ConLineChar(c); });
+}
+
+void ConsoleFlush() { FrontRun(ConFrontDrawNow); }
+
 std::string ConsoleScreenRow(int32_t row) {
     ConsoleFlush();
-    int32_t cw = ConsoleBuffer.CellWidth, ch = ConsoleBuffer.CellHeight;
-    std::string shown;
-    for (const HostPiece& p : HostScreenPieces(ConsoleWindow.WindowHandle)) {
-        if (p.y != row * ch || cw <= 0) continue;
-        size_t col = (size_t)(p.x / cw);
-        if (shown.size() < col) shown.resize(col, '\0');
-        shown.replace(col, p.bytes.size(), p.bytes);
-    }
-    return shown;
+    return FrontScreenRow(row);
 }
 
 void ConsoleEndSession() { ConsoleClose(); }
