@@ -12,7 +12,10 @@
 
 // Editing keys, as the line editor knows them (the front maps the system's
 // key codes to these; others never reach the editor).
-enum ConKey : uint32_t { ConKeyLeft = 1, ConKeyRight, ConKeyHome, ConKeyEnd, ConKeyDelete, ConKeyUp, ConKeyDown };
+enum ConKey : uint32_t {
+    ConKeyLeft = 1, ConKeyRight, ConKeyHome, ConKeyEnd, ConKeyDelete, ConKeyUp, ConKeyDown,  // the editor's
+    ConKeyPageUp, ConKeyPageDown,  // the view's only
+};
 
 // Window thread: while a line is typed.
 void ConFrontBeep();
@@ -23,6 +26,10 @@ void ConFrontCaretShow(int32_t col, int32_t row);  // after it: the caret at thi
 // The clipboard's text, its first most bytes into out (no NUL added); the
 // bytes copied, or -1 when the clipboard holds no text.
 int32_t ConFrontClipboardText(char* out, int32_t most);
+// Puts length bytes of text in the code page (a NUL after them) on the
+// clipboard, as the system's text in both forms: the code page's and
+// UTF-16.
+void ConFrontClipboardPut(const char* text, int32_t length);
 
 // Any thread: a drawing pass is wanted soon (the front paces it).
 void ConFrontDrawSoon();

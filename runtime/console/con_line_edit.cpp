@@ -307,10 +307,26 @@ const char kDropped[] = "\x83\x68\x83\x8d\x83\x62\x83\x76\x82\xb5\x82\xbd\x83\x7
 void ConLineShowCaret() {
     if (!LineRequested()) return;
     ConTypeAheadReplay();
+    ConLinePlaceCaret();
+}
+
+void ConLinePlaceCaret() {
     if (!LineRequested()) return;
-    int32_t col, row;
+    int32_t col, row, viewCol, viewRow;
     ConLineCaretCell(&col, &row);
-    ConFrontCaretShow(col, row);
+    if (ConViewCell(col, row, &viewCol, &viewRow)) {
+        ConFrontCaretShow(viewCol, viewRow);
+        return;
+    }
+    ConFrontCaretHide();
+    // A view that follows goes to the caret at the next pass (then placed).
+    if (ConsoleView.Following) {
+        {
+            std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+            ConMarkRows(-1, 0);
+        }
+        ConRequestDraw();
+    }
 }
 
 void ConLineDropFile(const WCHAR* path, uint32_t length) {
@@ -331,6 +347,7 @@ void ConLineChar(uint32_t c) {
     // A NUL never joins the line, and changes nothing either: a trail byte
     // to be dropped after it is still dropped.
     if (c == 0) return;
+    ConViewFollow();  // a typed key brings the view back to the cursor
     if (!ReadyFor()) {
         ConTypeAheadPut((uint32_t)(c & 0xFF));
         return;
@@ -365,6 +382,7 @@ void ConLineChar(uint32_t c) {
 
 void ConLineKey(uint32_t key) {
     if (key < ConKeyLeft || key > ConKeyDown) return;
+    ConViewFollow();
     if (!ReadyFor()) {
         ConTypeAheadPut(ConAheadKey | (uint32_t)key);
         return;

@@ -37,6 +37,7 @@ void ConPrintText(const char* text) {
                     int n = 8 - ConsoleBuffer.CursorCol % 8;
                     for (int i = 0; i < n; i++) LayByte(' ', false);
                 } else if (*p == '\r' && p[1] == '\n') {
+                    if (ConsoleBuffer.CursorCol > ConsoleBuffer.Widest) ConsoleBuffer.Widest = ConsoleBuffer.CursorCol;
                     // The last row is full: move the grid up first, so the
                     // cursor stays on row 100 (the scroll marks every row).
                     if (ConsoleBuffer.CursorRow == ConRows - 1) ConScrollUp();
@@ -47,6 +48,7 @@ void ConPrintText(const char* text) {
                     LayByte(*p, true);
                 }
             }
+            if (ConsoleBuffer.CursorCol > ConsoleBuffer.Widest) ConsoleBuffer.Widest = ConsoleBuffer.CursorCol;
             ConMarkRows(first, ConsoleBuffer.CursorRow);
             laid = true;
         }

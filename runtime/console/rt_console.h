@@ -16,27 +16,49 @@ enum : int32_t {
     ConCols = 255,      // cells per row
     ConLastCell = 253,  // last cell that takes a byte: cell 254 keeps the row's NUL
     ConLineMax = 255,   // bytes of a typed line; LineBuffer also holds its NUL
+    ConHistoryRows = 9000,                    // rows kept above the screen buffer's 101
+    ConKeptRows = ConRows + ConHistoryRows,   // slots of the ring of rows
+};
+
+// One row's cells as the ring keeps them: the bytes (a NUL ends the row)
+// and the colours of each cell.
+struct ConRowSlot {
+    char text[ConCols];
+    COLORREF fore[ConCols];
+    COLORREF back[ConCols];
 };
 
 // Exit code of the process when the console window cannot be set up.
 #define RT_EXIT_CONSOLE_SETUP 4
 
-// The screen buffer. The grid and the cursor are changed by both threads:
+// The screen buffer: rows 0 to 100 (the grid), where the cursor moves and
+// printing lays bytes, are the last 101 lines of a ring of ConKeptRows rows
+// (Ring, one block made with the window); the lines above row 0 that the
+// grid's scroll pushed out stay in the ring until their slot is needed
+// again: the scroll-back. Lines are numbered from the first one printed;
+// line L is in slot L % ConKeptRows, row r of the grid is line Top + r.
+//
+// The grid and the cursor are changed by both threads:
 // printing on the program thread, echo and Backspace on the console window
 // thread, which alone draws (from a copy taken under the lock). Lock guards
-// every access to RowText, RowForeColor, RowBackColor, CursorCol and
-// CursorRow on both threads. It is never held while
+// every access to RowText, RowForeColor, RowBackColor, CursorCol,
+// CursorRow, Top, History and Widest (and to the ring's rows) on both
+// threads. It is never held while
 // a message is sent or a thread waits, and never taken while StringLock is
 // held. The other fields are written by the window thread before the window
 // is ready and only read afterwards (CellWidth and CellHeight: the front
 // end measures its font and stores them under the lock).
 struct ConsoleBufferState {
     std::recursive_mutex Lock;
-    char* RowText[ConRows];           // 255 bytes per row; all null once released
+    char* RowText[ConRows];           // 255 bytes per row, in the ring; all null once released
     COLORREF* RowForeColor[ConRows];  // 255 colours per row
     COLORREF* RowBackColor[ConRows];
     int32_t CursorCol;  // 0..254: cell where the next byte goes
     int32_t CursorRow;  // 0..100
+    ConRowSlot* Ring;   // ConKeptRows rows
+    int64_t Top;        // the line of row 0
+    int32_t History;    // lines kept above row 0: Top - History .. Top - 1
+    int32_t Widest;     // the most cells a row has held since the grid was made
     COLORREF ForeColor;
     COLORREF BackColor;
     int32_t CellWidth;
@@ -92,11 +114,38 @@ struct ConRowCopy {
     COLORREF fore[ConCols];
     COLORREF back[ConCols];
 };
-// The grid's side of a pass (con_grid.cpp): scrolls while the cursor's row
-// lies below a client area clientHeight pixels tall, then copies rows
-// FirstRow..LastRow (FirstRow -1: every row), as far as they are visible,
-// into copies; how many. Takes the console lock.
-int32_t ConCopyRows(int32_t clientHeight, int32_t FirstRow, int32_t LastRow, ConRowCopy* copies);
+// What the window shows (con_view.cpp): a view of the lines, its top line
+// and its left column, which follows the cursor unless the user has
+// scrolled away from it. Under ConsoleBuffer.Lock; written by the window
+// thread only (the passes, and the user's scrolling and typing).
+struct ConsoleViewState {
+    int64_t Top;        // the line on the client's first row
+    int32_t Left;       // the column at the client's left edge
+    bool Following;     // the cursor's row is kept in sight
+    int32_t Width, Height;    // the client area of the last pass, in pixels
+    int32_t Rows, FullRows;   // rows shown (the last one may be cut), rows shown whole
+    int32_t Cols, FullCols;   // the same for columns
+};
+extern ConsoleViewState ConsoleView;
+// The view as a pass leaves it, for the front's scroll bars: Lines lines
+// can be scrolled through (the oldest kept to the cursor's), Top of them
+// are above the view, Page show whole; Widest columns, Left of them left
+// of the view, PageCols shown whole. Moved: the view is not where the
+// last pass left it (the caret's place on the client changes).
+struct ConViewInfo {
+    int32_t Lines, Top, Page;
+    int32_t Widest, Left, PageCols;
+    bool Moved;
+};
+// The grid's side of a pass (con_grid.cpp): fits the view to a client area
+// of clientWidth by clientHeight pixels (the cursor's row kept in sight
+// while the view follows it), then copies the view's rows FirstRow..
+// LastRow of the grid (FirstRow -1: every row; every row too when the view
+// moved), as far as they are visible, into copies, from the view's left
+// column on and with the selected cells' colours swapped; how many. A
+// copy's row is its row on the client. Takes the console lock.
+int32_t ConCopyRows(int32_t clientWidth, int32_t clientHeight, int32_t FirstRow, int32_t LastRow,
+                    ConRowCopy* copies, ConViewInfo* info);
 // A piece of a copied row that one text call draws (con_row_runs.cpp):
 // cells Col..Col+Length-1, all of the same colours. Joined: the cells are
 // printable characters, drawn together with each placed at its own cell;
@@ -119,6 +168,12 @@ int32_t ConRowRuns(const ConRowCopy& c, int32_t cols, ConRun* runs);
 // or finds the grid gone and does nothing.
 void ConGridOpen();
 void ConGridRelease();
+// Back to an empty grid and ring in the blocks there are: the cursor, the
+// view and the selection as a new window has them. Window thread.
+void ConGridReset();
+// The row of the ring that holds line, or null when it is not kept.
+// Caller holds ConsoleBuffer.Lock.
+ConRowSlot* ConLineSlot(int64_t line);
 // Lays the bytes of text at the cursor and asks for the touched rows to be
 // drawn; consumes text. Never draws and never waits.
 void ConPrint(RtString text);
@@ -154,6 +209,45 @@ void ConLineDropFile(const WCHAR* path, uint32_t length);
 // The line is requested, or the window has the focus back: keys typed
 // ahead go in first, then the caret shows at its cell.
 void ConLineShowCaret();
+// The caret placed on the client at its cell, or hidden while that cell is
+// out of view (a pass that moved the view places it again). Nothing while
+// no line is requested.
+void ConLinePlaceCaret();
+
+// The view (con_view.cpp), window thread. Scrolling by lines (up is
+// negative) or to a line (0: the oldest kept); by columns, or to a column.
+// A view scrolled to the bottom follows the cursor again.
+void ConViewScroll(int32_t lines);
+void ConViewScrollTo(int32_t line);
+void ConViewScrollColumns(int32_t cols);
+void ConViewScrollColumnTo(int32_t col);
+// Back to the cursor (a typed key, Enter).
+void ConViewFollow();
+// The view's keys, with the state of Shift and Ctrl: Shift+PgUp/PgDn a
+// page, Ctrl+Up/Down a line, Ctrl+Home/End the top and bottom while the
+// typed line is empty. False when the key is not the view's.
+bool ConViewKey(uint32_t key, bool shift, bool ctrl);
+// The cell (col, row) of the grid on the client, when it is in view.
+bool ConViewCell(int32_t col, int32_t row, int32_t* viewCol, int32_t* viewRow);
+
+// Selection and copy (con_select.cpp), window thread. The mouse on a cell
+// of the client (it may lie outside while a drag goes on): ConMouseDown
+// starts a selection (a box with Alt; Shift extends the one shown),
+// ConMouseDrag moves its end, ConMouseUp ends the drag, ConMouseDouble
+// selects the word, ConMouseRight copies the selection or, with none,
+// pastes.
+enum : uint32_t { ConMouseDown, ConMouseDrag, ConMouseUp, ConMouseDouble, ConMouseRight };
+void ConMouse(uint32_t action, int32_t col, int32_t row, bool shift, bool alt);
+// A typed character the selection takes before the line editor: Ctrl+A
+// (1) selects everything; with a selection shown, Enter (13) and Ctrl+C
+// (3) copy it and Esc (27) clears it. False when it is the editor's.
+bool ConSelectChar(uint32_t c);
+// The selected columns first..last of line (whole characters), for a pass;
+// false when none of it is selected. Caller holds ConsoleBuffer.Lock.
+bool ConSelectedCells(int64_t line, int32_t* first, int32_t* last);
+bool ConSelectionShown();
+void ConSelectClear();   // and the rows drawn again
+void ConSelectForget();  // no selection, nothing drawn (a grid made anew)
 // A line told while a line is being typed: the echo goes, the text and the
 // prompt are printed, and the line as it was is echoed again after them.
 void ConLineAnnounce(RtString text);

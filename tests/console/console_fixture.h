@@ -42,5 +42,12 @@ protected:
         return rows;
     }
 
+    // The text of the line the view shows on row r.
+    static std::string ViewLine(int32_t r) {
+        std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+        const ConRowSlot* slot = ConLineSlot(ConsoleView.Top + r);
+        return slot ? slot->text : "";
+    }
+
     bool closed = false;
 };

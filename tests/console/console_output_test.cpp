@@ -128,10 +128,10 @@ TEST_F(ConsoleOutput, OnePrintRedrawsFromTheCursorRowBeforeToAfter) {
 TEST_F(ConsoleOutput, APassCopiesOnlyTheRowsAskedForAndVisible) {
     Print("a\r\nb\r\nc\r\nd\r\ne");
     static ConRowCopy copies[ConRows];
-    ASSERT_EQ(ConCopyRows(400, 3, 3, copies), 1);
+    FrontRun([] { ASSERT_EQ(ConCopyRows(640, 400, 3, 3, copies, nullptr), 1); });
     EXPECT_EQ(copies[0].row, 3);
     EXPECT_STREQ(copies[0].text, "d");
-    EXPECT_EQ(ConCopyRows(40, -1, 0, copies), 3);  // rows 0 to 2 show in 40 pixels
+    FrontRun([] { EXPECT_EQ(ConCopyRows(640, 40, -1, 0, copies, nullptr), 3); });  // rows 0 to 2 in 40 pixels
 }
 
 TEST_F(ConsoleOutput, CellsAfterANulAreNotDrawn) {
@@ -177,19 +177,18 @@ struct ScrollCase {
     const char* name;
     int height;            // client height in pixels
     int lines;             // "L<i>" CR LF printed for i = 0..lines-1, then "end"
-    int cursorRow;         // afterwards
-    std::string topGrid;   // grid row 0 afterwards
+    int top;               // the view's top line afterwards
     bool drawn;            // anything drawn by the print
 };
 
 const ScrollCase kScrollCases[] = {
-    {"FitsWithoutScroll", 80, 4, 4, "L0", true},
-    {"OneRowBelowScrollsOne", 80, 5, 4, "L1", true},
-    {"ShorterThanACellKeepsOnlyTheCursorRow", 10, 3, 0, "end", true},
-    {"HeightZeroKeepsTheGridAndDrawsNothing", 0, 3, 3, "L0", false},
+    {"FitsWithoutScroll", 80, 4, 0, true},
+    {"OneRowBelowScrollsOne", 80, 5, 1, true},
+    {"ShorterThanACellShowsOnlyTheCursorRow", 10, 3, 3, true},
+    {"HeightZeroKeepsTheViewAndDrawsNothing", 0, 3, 0, false},
 };
 
-TEST_F(ConsoleOutput, ScrollsUntilTheCursorRowIsInside) {
+TEST_F(ConsoleOutput, TheViewFollowsTheCursorRow) {
     for (const ScrollCase& c : kScrollCases) {
         SCOPED_TRACE(c.name);
         TearDown();
@@ -199,14 +198,12 @@ TEST_F(ConsoleOutput, ScrollsUntilTheCursorRowIsInside) {
         std::string text;
         for (int i = 0; i < c.lines; i++) text += "L" + std::to_string(i) + "\r\n";
         Print(text + "end");
-        EXPECT_EQ(ConsoleCursorRow(), c.cursorRow);
-        EXPECT_EQ(ConsoleGridRow(0), c.topGrid);
-        EXPECT_EQ(ConsoleGridRow(c.cursorRow), "end");
+        EXPECT_EQ(ConsoleView.Top, c.top);
+        EXPECT_EQ(ConsoleGridRow(0), "L0");  // the grid itself scrolls only past row 100
         EXPECT_EQ(!FrontDrawLog().empty(), c.drawn);
         if (c.drawn) {
-            // After a scroll every visible row is drawn again.
-            EXPECT_EQ(ConsoleScreenRow(0), c.topGrid);
-            EXPECT_EQ(ConsoleScreenRow(c.cursorRow), "end");
+            EXPECT_EQ(FrontScreenRow(0), ViewLine(0));
+            EXPECT_EQ(FrontScreenRow(c.lines - c.top), "end");
         }
     }
 }
@@ -217,8 +214,10 @@ TEST_F(ConsoleOutput, MinimisedWindowLosesNoRowsAndRestoresThem) {
     EXPECT_EQ(ConsoleGridRow(0), "a");
     FrontSetClient(640, 64);  // restored, 4 rows high
     FrontRepaint();
-    EXPECT_EQ(ConsoleCursorRow(), 3);
-    for (int r = 0; r < 4; r++) EXPECT_EQ(ConsoleScreenRow(r), std::string(1, (char)('c' + r))) << r;
+    for (int r = 0; r < 4; r++) EXPECT_EQ(FrontScreenRow(r), std::string(1, (char)('c' + r))) << r;
+    FrontSetClient(640, 160);  // grown: the rows above come back
+    FrontRepaint();
+    for (int r = 0; r < 6; r++) EXPECT_EQ(FrontScreenRow(r), std::string(1, (char)('a' + r))) << r;
 }
 
 TEST_F(ConsoleOutput, ScrollRedrawsEveryVisibleRow) {
@@ -227,7 +226,7 @@ TEST_F(ConsoleOutput, ScrollRedrawsEveryVisibleRow) {
     FrontDrawLogClear();
     Print("\r\nf");
     EXPECT_EQ(RowsDrawn(), (std::vector<int>{0, 1, 2, 3, 4}));
-    for (int r = 0; r < 5; r++) EXPECT_EQ(ConsoleScreenRow(r), std::string(1, (char)('b' + r))) << r;
+    for (int r = 0; r < 5; r++) EXPECT_EQ(FrontScreenRow(r), std::string(1, (char)('b' + r))) << r;
 }
 
 TEST_F(ConsoleOutput, PaintDrawsEveryVisibleRow) {
@@ -261,8 +260,8 @@ TEST_F(ConsoleOutput, BurstOfPrintsCostsFewPassesAndLeavesTheScreenRight) {
     }
     ConsoleFlush();
     EXPECT_LT(FrontGetCounts().passes - before, (uint64_t)prints / 10);
-    for (int r = 0; r < 5; r++) EXPECT_EQ(FrontScreenRow(r), ConsoleGridRow(r)) << "row " << r;
-    EXPECT_EQ(ConsoleGridRow(3), "item 9999...");
+    for (int r = 0; r < 5; r++) EXPECT_EQ(FrontScreenRow(r), ViewLine(r)) << "row " << r;
+    EXPECT_EQ(FrontScreenRow(3), "item 9999...");
 }
 
 }  // namespace

@@ -25,16 +25,7 @@ void FuzzConsoleOpen() {
 }
 
 void FuzzConsoleReset(int width, int height) {
-    {
-        std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
-        for (int row = 0; row < ConRows; row++) {
-            memset(ConsoleBuffer.RowText[row], 0, ConCols);
-            memset(ConsoleBuffer.RowForeColor[row], 0, ConCols * sizeof(COLORREF));
-            memset(ConsoleBuffer.RowBackColor[row], 0, ConCols * sizeof(COLORREF));
-        }
-        ConsoleBuffer.CursorCol = 0;
-        ConsoleBuffer.CursorRow = 0;
-    }
+    ConGridReset();     // an empty grid, no scroll-back, the view and selection new
     ConDueRowsReset();  // no rows of the last input wait to be drawn
     ConLineForget();    // nor its caret and answers
     ConSetLineLength(-1);
@@ -62,29 +53,46 @@ std::vector<std::string> FuzzScreenRows(int32_t rows) {
     return shown;
 }
 
-std::string FuzzVisibleGridRow(int32_t row, int32_t width) {
+std::string FuzzVisibleLine(int32_t row, int32_t width) {
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
-    const char* text = ConsoleBuffer.RowText[row];
-    int32_t n = (int32_t)strnlen(text, ConCols), col = 0;
-    while (col < n && col * ConsoleBuffer.CellWidth < width)
-        col += (IsDBCSLeadByte((BYTE)text[col]) && col + 1 < n) ? 2 : 1;
-    return std::string(text, (size_t)col);
+    const ConRowSlot* slot = ConLineSlot(ConsoleView.Top + row);
+    const char* text = slot ? slot->text : "";
+    const int32_t n = (int32_t)strnlen(text, ConCols), left = ConsoleView.Left;
+    int32_t col = 0, start = 0;
+    while (start < left && start < n) start += (IsDBCSLeadByte((BYTE)text[start]) && start + 1 < n) ? 2 : 1;
+    std::string shown;
+    if (start >= n) return shown;
+    if (start > left) shown = " ", col = start;  // a character cut by the left edge
+    else col = left;
+    while (col < n && (col - left) * ConsoleBuffer.CellWidth < width) {
+        const int32_t len = (IsDBCSLeadByte((BYTE)text[col]) && col + 1 < n) ? 2 : 1;
+        shown.append(text + col, (size_t)len);
+        col += len;
+    }
+    return shown;
 }
 
 void FuzzCheckScreen() {
-    int32_t row, col, ch;
+    int64_t line, top;
+    int32_t col, ch, full;
+    bool following;
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
-        row = ConsoleBuffer.CursorRow, col = ConsoleBuffer.CursorCol, ch = ConsoleBuffer.CellHeight;
+        line = ConsoleBuffer.Top + ConsoleBuffer.CursorRow, col = ConsoleBuffer.CursorCol;
+        ch = ConsoleBuffer.CellHeight;
+        top = ConsoleView.Top, full = ConsoleView.FullRows, following = ConsoleView.Following;
         for (int r = 0; r < ConRows; r++) FuzzCheck(ConsoleBuffer.RowText[r][ConCols - 1] == 0, "a row lost its NUL");
+        FuzzCheck(ConsoleBuffer.CursorRow >= 0 && ConsoleBuffer.CursorRow < ConRows, "the cursor left the grid");
+        FuzzCheck(top >= ConsoleBuffer.Top - ConsoleBuffer.History, "the view shows lines no longer kept");
     }
-    FuzzCheck(row >= 0 && row < ConRows && col >= 0 && col <= ConLastCell + 1, "the cursor left the grid");
-    if (client_height > 0) FuzzCheck(row == 0 || (row + 1) * ch <= client_height, "the cursor row is not visible");
+    FuzzCheck(col >= 0 && col <= ConLastCell + 1, "the cursor left the grid");
+    if (client_height > 0 && following)
+        FuzzCheck(line >= top && line < top + full, "the cursor row is not in view");
     int32_t visible = 0;
     while (visible < ConRows && visible * ch < client_height) visible++;
     std::vector<std::string> screen = FuzzScreenRows(visible);
     for (int32_t r = 0; r < visible; r++)
-        FuzzCheck(screen[(size_t)r] == FuzzVisibleGridRow(r, client_width), "a screen row differs from its grid row");
+        FuzzCheck(screen[(size_t)r] == FuzzVisibleLine(r, client_width), "a screen row differs from its line");
 }
 
 void FuzzCheck(bool ok, const char* what) {

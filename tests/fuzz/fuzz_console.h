@@ -43,13 +43,14 @@ void FuzzDrawingPass();
 // their cells, cells not drawn between pieces read as NUL.
 std::vector<std::string> FuzzScreenRows(int32_t rows);
 
-// The grid row's text as the window should show it in a client area of the
-// given width: the cells of the pieces that start inside it.
-std::string FuzzVisibleGridRow(int32_t row, int32_t width);
+// The text of the view's row as the window should show it in a client area
+// of the given width: the characters of its line that start inside it,
+// from the view's left column (one cut by the left edge shows as a blank).
+std::string FuzzVisibleLine(int32_t row, int32_t width);
 
-// The grid and the screen agree: the cursor lies in the grid and, when the
-// client area has a height, on a visible row; every row keeps its NUL; every
-// visible screen row shows its grid row.
+// The view and the screen agree: the cursor lies in the grid and, while
+// the view follows it and the client area has a height, on a row in view;
+// every row keeps its NUL; every visible screen row shows its line.
 void FuzzCheckScreen();
 
 // Ends the process with a message naming the broken property.

@@ -1,7 +1,8 @@
 // The console's drawing on the Win32 API (the front end's half): the block
 // the rows are copied into, the drawing of one row, and ConRender, which has
-// the grid's logic scroll and copy the rows due (ConCopyRows) and cut each
-// into runs (ConRowRuns), and draws them with the console lock released.
+// the view's logic fit the view and copy the rows due (ConCopyRows) and cut
+// each into runs (ConRowRuns), draws them with the console lock released,
+// and sets the scroll bars to the view's place.
 // The copy has room for every row and lives as long as the window
 // (ConRenderOpen, ConRenderClose), so a pass calls no heap function.
 #include "con_win32.h"
@@ -42,17 +43,41 @@ void ConDrawRow(HDC dc, int32_t y, int32_t right, const ConRowCopy& row) {
     }
 }
 
+namespace {
+
+// The scroll bars show the view's place: set when it changed since the
+// last pass. A bar whose page holds everything is hidden by the system.
+void SetBar(int bar, int32_t total, int32_t page, int32_t pos, int32_t* shown) {
+    if (shown[0] == total && shown[1] == page && shown[2] == pos) return;
+    shown[0] = total, shown[1] = page, shown[2] = pos;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = total - 1;
+    si.nPage = (UINT)page;
+    si.nPos = pos;
+    SetScrollInfo(ConsoleFront.WindowHandle, bar, &si, TRUE);
+}
+
+}  // namespace
+
 void ConRender(HDC dc, int32_t FirstRow, int32_t LastRow) {
     ConRowCopy* copies = RenderCopy;
     if (!copies) return;  // the window is not open
     // Without a client area (the window is gone) there is nothing to show,
-    // and the grid must not scroll away on a size it does not have.
+    // and the view must not be fitted to a size it does not have.
     RECT client;
     if (!GetClientRect(ConsoleFront.WindowHandle, &client)) return;
-    const int32_t count = ConCopyRows(client.bottom, FirstRow, LastRow, copies);
+    ConViewInfo info{};
+    const int32_t count = ConCopyRows(client.right, client.bottom, FirstRow, LastRow, copies, &info);
     if (count == 0) return;
     HGDIOBJ previousFont = SelectObject(dc, ConsoleFront.FontHandle);
     for (int32_t i = 0; i < count; i++)
         ConDrawRow(dc, copies[i].row * ConsoleBuffer.CellHeight, client.right, copies[i]);
     SelectObject(dc, previousFont);
+    SetBar(SB_VERT, info.Lines, info.Page, info.Top, ConsoleFront.VertBar);
+    SetBar(SB_HORZ, info.Widest, info.PageCols, info.Left, ConsoleFront.HorzBar);
+    // The caret stands at its cell of the view.
+    if (info.Moved) ConLinePlaceCaret();
 }

@@ -25,6 +25,8 @@ const char kFaceName[] = "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9";
 const char* ConsoleWindowOpen() {
     ConGridOpen();
     ConDrawReset();
+    for (int32_t i = 0; i < 3; i++) ConsoleFront.VertBar[i] = ConsoleFront.HorzBar[i] = -1;
+    ConsoleFront.WheelRest = 0;
     ConsoleFront.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     ConsoleFront.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
 

@@ -21,6 +21,8 @@ struct ConsoleFrontState {
     HFONT FontHandle;
     HBITMAP BlankBitmap;
     HDC BlankDC;
+    int32_t VertBar[3], HorzBar[3];  // the scroll bars as last set: range, page, position
+    int32_t WheelRest;               // wheel movement short of a line, carried over
 };
 extern ConsoleFrontState ConsoleFront;
 

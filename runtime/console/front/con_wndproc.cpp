@@ -1,7 +1,9 @@
 // The console window procedure: drawing resources, painting, and the
 // messages handed to the console's logic in its own terms: characters and
-// editing keys to the line editor (con_line_edit.cpp), which fills the
-// LineMailbox and echoes what is typed, dropped files' paths, the focus.
+// editing keys to the selection, the view and the line editor
+// (con_line_edit.cpp, which fills the LineMailbox and echoes what is
+// typed), the mouse's cells, the wheel and the scroll bars, dropped files'
+// paths, the focus.
 #include "con_win32.h"
 
 namespace {
@@ -59,16 +61,68 @@ void OnDropFiles(HDROP drop) {
     DragFinish(drop);
 }
 
-// The editing keys, in the line editor's terms; other keys are not its.
+// The editing keys and the view's, in the console's terms; other keys are
+// not its. The view takes its keys (with Shift or Ctrl) first.
 void OnKeyDown(WPARAM key) {
+    ConKey k;
     switch (key) {
-    case VK_LEFT: ConLineKey(ConKeyLeft); break;
-    case VK_RIGHT: ConLineKey(ConKeyRight); break;
-    case VK_HOME: ConLineKey(ConKeyHome); break;
-    case VK_END: ConLineKey(ConKeyEnd); break;
-    case VK_DELETE: ConLineKey(ConKeyDelete); break;
-    case VK_UP: ConLineKey(ConKeyUp); break;
-    case VK_DOWN: ConLineKey(ConKeyDown); break;
+    case VK_LEFT: k = ConKeyLeft; break;
+    case VK_RIGHT: k = ConKeyRight; break;
+    case VK_HOME: k = ConKeyHome; break;
+    case VK_END: k = ConKeyEnd; break;
+    case VK_DELETE: k = ConKeyDelete; break;
+    case VK_UP: k = ConKeyUp; break;
+    case VK_DOWN: k = ConKeyDown; break;
+    case VK_PRIOR: k = ConKeyPageUp; break;
+    case VK_NEXT: k = ConKeyPageDown; break;
+    default: return;
+    }
+    if (!ConViewKey(k, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0)) ConLineKey(k);
+}
+
+// The mouse's cell on the client; outside it while a drag goes on.
+void OnMouse(uint32_t action, LPARAM at, WPARAM keys) {
+    const int32_t x = (int16_t)LOWORD(at), y = (int16_t)HIWORD(at);
+    const int32_t cw = ConsoleBuffer.CellWidth, ch = ConsoleBuffer.CellHeight;
+    const int32_t col = x >= 0 ? x / cw : -1, row = y >= 0 ? y / ch : -1;
+    ConMouse(action, col, row, (keys & MK_SHIFT) != 0, GetKeyState(VK_MENU) < 0);
+}
+
+// The wheel: the system's lines per notch (a page when it says so), what
+// falls short of a line kept for the next turn.
+void OnWheel(WPARAM wParam) {
+    UINT lines = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ConsoleFront.WheelRest += (int16_t)HIWORD(wParam);
+    const int32_t notches = ConsoleFront.WheelRest / WHEEL_DELTA;
+    ConsoleFront.WheelRest -= notches * WHEEL_DELTA;
+    if (notches == 0 || lines == 0) return;
+    const int32_t step = lines == WHEEL_PAGESCROLL ? ConsoleView.FullRows : (int32_t)lines;
+    ConViewScroll(-notches * step);
+}
+
+// The scroll bars: a line, a page, the thumb, the ends.
+void OnScroll(HWND hWnd, int bar, WPARAM wParam) {
+    const bool vert = bar == SB_VERT;
+    const int32_t page = vert ? ConsoleView.FullRows : ConsoleView.FullCols;
+    auto by = [vert](int32_t n) { vert ? ConViewScroll(n) : ConViewScrollColumns(n); };
+    auto to = [vert](int32_t n) { vert ? ConViewScrollTo(n) : ConViewScrollColumnTo(n); };
+    switch (LOWORD(wParam)) {
+    case SB_LINEUP: by(-1); break;
+    case SB_LINEDOWN: by(1); break;
+    case SB_PAGEUP: by(-page); break;
+    case SB_PAGEDOWN: by(page); break;
+    case SB_TOP: to(0); break;
+    case SB_BOTTOM: to(INT32_MAX / 2); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_TRACKPOS;
+        GetScrollInfo(hWnd, bar, &si);  // 32 bits, where the message has 16
+        to(si.nTrackPos);
+        break;
+    }
     default: break;
     }
 }
@@ -83,12 +137,31 @@ LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
     case WM_KILLFOCUS: ConFrontCaretHide(); return 0;
     case WM_PAINT: OnPaint(hWnd); return 0;
     case WM_KEYDOWN: OnKeyDown(wParam); return 0;
+    case WM_SIZE: InvalidateRect(hWnd, nullptr, FALSE); return 0;
+    case WM_LBUTTONDOWN:
+        SetCapture(hWnd);
+        OnMouse(ConMouseDown, lParam, wParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (wParam & MK_LBUTTON) OnMouse(ConMouseDrag, lParam, wParam);
+        return 0;
+    case WM_LBUTTONUP:
+        ReleaseCapture();
+        OnMouse(ConMouseUp, lParam, wParam);
+        return 0;
+    case WM_LBUTTONDBLCLK: OnMouse(ConMouseDouble, lParam, wParam); return 0;
+    case WM_RBUTTONDOWN: OnMouse(ConMouseRight, lParam, wParam); return 0;
+    case WM_MOUSEWHEEL: OnWheel(wParam); return 0;
+    case WM_VSCROLL: OnScroll(hWnd, SB_VERT, wParam); return 0;
+    case WM_HSCROLL: OnScroll(hWnd, SB_HORZ, wParam); return 0;
     case WM_DROPFILES: OnDropFiles((HDROP)wParam); return 0;
     case WM_CON_DRAW: ConDrawRequested(hWnd); return 0;
     case WM_TIMER: ConDrawTimer(hWnd); return 0;
     case WM_CON_FLUSH: ConDrawNow(hWnd); return 0;
     case WM_CON_TYPE_AHEAD: ConTypeAheadKeep(wParam != 0); return 0;
-    case WM_CHAR: ConLineChar((uint32_t)(wParam & 0xFF)); return 0;
+    case WM_CHAR:
+        if (!ConSelectChar((uint32_t)(wParam & 0xFF))) ConLineChar((uint32_t)(wParam & 0xFF));
+        return 0;
     default: return DefWindowProcA(hWnd, message, wParam, lParam);
     }
 }

@@ -64,6 +64,6 @@ int32_t ConsoleCursorCol();
 // process to end and returns its exit code (-1: it did not end).
 int ConsoleClose();
 
-// What the window shows on a text row once drawing has caught up: the drawn
-// pieces placed at their cells; cells not drawn between pieces read as NUL.
+// What the window shows of a row of the grid once drawing has caught up
+// (empty while the row is out of view).
 std::string ConsoleScreenRow(int32_t row);

@@ -27,7 +27,12 @@ void ConsoleFlush() { FrontRun(ConFrontDrawNow); }
 
 std::string ConsoleScreenRow(int32_t row) {
     ConsoleFlush();
-    return FrontScreenRow(row);
+    int64_t shown;
+    {
+        std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+        shown = ConsoleBuffer.Top + row - ConsoleView.Top;
+    }
+    return shown >= 0 && shown < ConRows ? FrontScreenRow((int32_t)shown) : std::string();
 }
 
 void ConsoleEndSession() { ConsoleClose(); }

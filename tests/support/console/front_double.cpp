@@ -44,6 +44,8 @@ struct FrontDoubleState {
     int32_t Beeps = 0;
     bool HasClip = false;
     std::string Clip;
+    int32_t ClipPuts = 0;
+    ConViewInfo View{};
     ConRowCopy Copies[ConRows];
     std::atomic<uint64_t> Passes{0}, Rows{0}, Runs{0};
 };
@@ -63,9 +65,11 @@ void Pass(bool paint) {
         if (paint)
             for (std::vector<Cell>& row : Front.Screen) row.clear();
     }
-    const int32_t count = ConCopyRows(height, first, last, Front.Copies);
+    ConViewInfo info{};
+    const int32_t count = ConCopyRows(width, height, first, last, Front.Copies, &info);
     ConRun runs[ConCols];
-    std::lock_guard<std::mutex> lock(Front.Mutex);
+    std::unique_lock<std::mutex> lock(Front.Mutex);
+    if (count > 0) Front.View = info;
     for (int32_t i = 0; i < count; i++) {
         const ConRowCopy& c = Front.Copies[i];
         const int32_t cols = width > 0 ? (width + kCell - 1) / kCell : 0;
@@ -88,7 +92,9 @@ void Pass(bool paint) {
     }
     Front.Passes.fetch_add(1, std::memory_order_relaxed);
     Front.LastPassEnd = Clock::now();
+    lock.unlock();
     if (paint) ConsoleWindowSetReady(1);
+    if (count > 0 && info.Moved) ConLinePlaceCaret();
 }
 
 void OpenWindow() {
@@ -273,6 +279,17 @@ void FrontSetClipboard(const char* text) {
     Front.Clip = text ? text : "";
 }
 
+std::string FrontClipboard(int32_t* puts) {
+    std::lock_guard<std::mutex> lock(Front.Mutex);
+    if (puts) *puts = Front.ClipPuts;
+    return Front.Clip;
+}
+
+ConViewInfo FrontViewInfo() {
+    std::lock_guard<std::mutex> lock(Front.Mutex);
+    return Front.View;
+}
+
 FrontCounts FrontGetCounts() {
     return FrontCounts{Front.Passes.load(std::memory_order_relaxed), Front.Rows.load(std::memory_order_relaxed),
                        Front.Runs.load(std::memory_order_relaxed)};
@@ -299,6 +316,8 @@ void FrontReset() {
     Front.Beeps = 0;
     Front.HasClip = false;
     Front.Clip.clear();
+    Front.ClipPuts = 0;
+    Front.View = ConViewInfo{};
     FrontCountsReset();
 }
 
@@ -335,6 +354,13 @@ int32_t ConFrontClipboardText(char* out, int32_t most) {
     int32_t n = 0;
     while (n < most && n < (int32_t)Front.Clip.size() && Front.Clip[(size_t)n]) out[n] = Front.Clip[(size_t)n], n++;
     return n;
+}
+
+void ConFrontClipboardPut(const char* text, int32_t length) {
+    std::lock_guard<std::mutex> lock(Front.Mutex);
+    Front.HasClip = true;
+    Front.Clip.assign(text, (size_t)length);
+    Front.ClipPuts++;
 }
 
 void ConFrontDrawSoon() {

@@ -12,7 +12,8 @@
 //   and cuts them into runs, as the real one does, and records each row
 //   drawn: the screen (each cell's byte and colours) and a log of the rows
 //   and runs drawn.
-// - The caret, beeps and the clipboard's text are plain records.
+// - The caret, beeps, the clipboard's text and the view's place (what the
+//   scroll bars would show) are plain records.
 // Without a window thread (FrontOpenHere: the fuzz targets), the calling
 // thread is the window thread, and FrontPump does what waits.
 #pragma once
@@ -71,6 +72,10 @@ FrontCaret FrontGetCaret();
 int32_t FrontBeeps();
 // What ConFrontClipboardText finds (nullptr: no text at all).
 void FrontSetClipboard(const char* text);
+// The clipboard's text, and how many times a copy put text there.
+std::string FrontClipboard(int32_t* puts = nullptr);
+// The view as the last pass left it (the front's scroll bars).
+ConViewInfo FrontViewInfo();
 
 // Counters for the benchmark, read from any thread.
 struct FrontCounts {
