@@ -46,7 +46,7 @@ void ConGridReset() {
     ConsoleBuffer.CursorRow = 0;
     ConsoleBuffer.ForeColor = 0x00FFFFFF;  // white
     ConsoleBuffer.BackColor = 0x00000000;  // on black
-    ConsoleView = ConsoleViewState{0, 0, true, 0, 0, ConRows, ConRows, ConCols, ConCols};
+    ConsoleView = ConsoleViewState{0, 0, true, 0, 0, ConRows, ConRows, ConCols, ConCols, 0, 0};
     ConSelectForget();
 }
 

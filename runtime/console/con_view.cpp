@@ -110,7 +110,7 @@ int32_t ConCopyRows(int32_t clientWidth, int32_t clientHeight, int32_t FirstRow,
     v.FullCols = clientWidth / cw > 0 ? clientWidth / cw : 1;
     v.Cols = (clientWidth + cw - 1) / cw;
 
-    const int64_t top = v.Top, cursor = CursorLine();
+    const int64_t cursor = CursorLine();
     if (v.Following) {
         if (resized || cursor >= v.Top + v.FullRows) v.Top = BottomTop();
         if (cursor < v.Top) v.Top = cursor;
@@ -118,7 +118,6 @@ int32_t ConCopyRows(int32_t clientWidth, int32_t clientHeight, int32_t FirstRow,
     if (v.Top < Oldest()) v.Top = Oldest();  // the lines it showed are no longer kept
     // Sideways the view follows the caret while a line is typed, else the
     // cursor, back at the left edge whenever that shows it.
-    const int32_t left = v.Left;
     if (v.Following) {
         int32_t col = ConsoleBuffer.CursorCol, row = ConsoleBuffer.CursorRow;
         if (ConLineLength() != -1) ConLineCaretCell(&col, &row);
@@ -127,7 +126,8 @@ int32_t ConCopyRows(int32_t clientWidth, int32_t clientHeight, int32_t FirstRow,
         else if (col >= v.Left + v.FullCols) v.Left = col - v.FullCols + 1;
     }
     if (v.Left > MostLeft()) v.Left = MostLeft();
-    const bool moved = resized || v.Top != top || v.Left != left;
+    const bool moved = resized || v.Top != v.PassTop || v.Left != v.PassLeft;
+    v.PassTop = v.Top, v.PassLeft = v.Left;
     if (moved) FirstRow = -1;
     // Every row is drawn now: nothing waits for a pass any more.
     if (FirstRow == -1) ConUnmarkRows();

@@ -125,6 +125,8 @@ struct ConsoleViewState {
     int32_t Width, Height;    // the client area of the last pass, in pixels
     int32_t Rows, FullRows;   // rows shown (the last one may be cut), rows shown whole
     int32_t Cols, FullCols;   // the same for columns
+    int64_t PassTop;          // Top and Left as the last pass showed them
+    int32_t PassLeft;
 };
 extern ConsoleViewState ConsoleView;
 // The view as a pass leaves it, for the front's scroll bars: Lines lines

@@ -6,11 +6,19 @@
 // so the window is kept small (up to 15 rows, 10 at the start) to keep the
 // executions many. The input is a list of operations, each chosen by its
 // first byte:
-//   k % 4 == 0  resize: width (up to 1020 pixels) and height (up to 255)
+//   k % 8 == 0  resize: width (up to 1020 pixels) and height (up to 255)
 //               from the next two bytes; height 0 is a minimised window
-//   k % 4 == 1  long print: a count byte c and a length byte L, then L bytes
+//   k % 8 == 1  long print: a count byte c and a length byte L, then L bytes
 //               printed (c + 1) * 8 times in one text, up to 16 KB (8,192
-//               line breaks: the grid of 101 rows scrolls through many times)
+//               line breaks: the grid of 101 rows scrolls through many times,
+//               and the scroll-back fills)
+//   k % 8 == 4  the view scrolled: a signed byte of lines, or (odd) of columns
+//   k % 8 == 5  the mouse: an action byte, a column and a row byte (the cell
+//               may lie outside the client: a drag there scrolls)
+//   k % 8 == 6  a right-click: with a selection shown, the copy must hold
+//               exactly the selected cells, as a model of the selection
+//               kept here says (whole characters, line order or a box,
+//               each row's trailing blanks dropped, rows joined by CR LF)
 //   otherwise   print: a length byte L, then L bytes
 #include <algorithm>
 #include <string>
@@ -18,6 +26,75 @@
 #include "fuzz_console.h"
 
 namespace {
+
+// The selection as the mouse made it, kept here from the cells the view
+// showed under the mouse.
+struct Selection {
+    bool shown = false, dragging = false, box = false;
+    int64_t anchorLine = 0, endLine = 0;
+    int32_t anchorCol = 0, endCol = 0;
+};
+
+std::string LineText(int64_t line) {
+    const ConRowSlot* slot = ConLineSlot(line);
+    return slot ? std::string(slot->text, strnlen(slot->text, ConCols)) : std::string();
+}
+
+// The cell under the mouse, inside the lines kept and a row's cells.
+void Cell(int32_t col, int32_t row, int64_t* line, int32_t* column) {
+    const int64_t oldest = ConsoleBuffer.Top - ConsoleBuffer.History;
+    const int64_t last = ConsoleBuffer.Top + ConsoleBuffer.CursorRow;
+    *line = std::clamp<int64_t>(ConsoleView.Top + row, oldest, last);
+    *column = std::clamp<int32_t>(ConsoleView.Left + col, 0, ConLastCell);
+}
+
+void Mouse(Selection& sel, uint32_t action, int32_t col, int32_t row, bool shift, bool alt) {
+    ConMouse(action, col, row, shift, alt);  // a drag scrolls first; the cell is then read
+    int64_t line;
+    int32_t column;
+    Cell(col, row, &line, &column);
+    if (action == ConMouseUp) {
+        sel.dragging = false;
+    } else if (action == ConMouseDouble) {
+        const std::string t = LineText(line);
+        auto blank = [&](int32_t c) { return c >= (int32_t)t.size() || t[(size_t)c] == ' '; };
+        int32_t from = column, to = column;
+        while (from > 0 && blank(from - 1) == blank(column)) from--;
+        while (to < ConLastCell && to + 1 < (blank(column) ? ConCols : (int32_t)t.size()) && blank(to + 1) == blank(column))
+            to++;
+        sel = Selection{true, false, false, line, line, from, to};
+    } else if (action == ConMouseDown && !(shift && sel.shown)) {
+        sel = Selection{false, true, alt, line, line, column, column};
+    } else if (action == ConMouseDown || (action == ConMouseDrag && sel.dragging)) {
+        sel.dragging = true;
+        sel.endLine = line, sel.endCol = column;
+        sel.shown = true;
+    }
+}
+
+// What a copy of the selection holds.
+std::string Expected(const Selection& sel) {
+    const bool swap = sel.endLine < sel.anchorLine || (sel.endLine == sel.anchorLine && sel.endCol < sel.anchorCol);
+    const int64_t l1 = swap ? sel.endLine : sel.anchorLine, l2 = swap ? sel.anchorLine : sel.endLine;
+    const int32_t c1 = swap ? sel.endCol : sel.anchorCol, c2 = swap ? sel.anchorCol : sel.endCol;
+    std::string out;
+    for (int64_t line = std::max(l1, ConsoleBuffer.Top - ConsoleBuffer.History); line <= l2; line++) {
+        const std::string t = LineText(line);
+        int32_t a = sel.box ? std::min(c1, c2) : line == l1 ? c1 : 0;
+        int32_t b = sel.box ? std::max(c1, c2) : line == l2 ? c2 : ConCols - 1;
+        for (int32_t s = 0, n = (int32_t)t.size(); s < n && s <= b;) {
+            const int32_t len = IsDBCSLeadByte((BYTE)t[(size_t)s]) && s + 1 < n ? 2 : 1;
+            if (a > s && a < s + len) a = s;
+            if (b >= s && b < s + len) b = s + len - 1;
+            s += len;
+        }
+        std::string cells = a < (int32_t)t.size() ? t.substr((size_t)a, (size_t)(std::min<int32_t>(b, (int32_t)t.size() - 1) - a + 1)) : "";
+        while (!cells.empty() && cells.back() == ' ') cells.pop_back();
+        out += cells;
+        if (line < l2) out += "\r\n";
+    }
+    return out;
+}
 
 void Print(const std::string& bytes) {
     RtString s = StrAlloc((int32_t)bytes.size());
@@ -32,14 +109,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzConsoleReset(640, 160);
     int32_t strings = FuzzLiveStrings();
     FuzzReader in{data, size};
+    Selection sel;
     while (in.More()) {
         uint8_t k = in.Byte();
-        if (k % 4 == 0) {
+        if (k % 8 == 4) {
+            std::string n = in.Take(1);
+            const int32_t by = n.empty() ? -1 : (int8_t)n[0];
+            if (k & 8) ConViewScrollColumns(by);
+            else ConViewScroll(by);
+        } else if (k % 8 == 5) {
+            std::string m = in.Take(3);
+            m.resize(3, 0);
+            const uint8_t a = (uint8_t)m[0];
+            Mouse(sel, a % 4, (uint8_t)m[1] % 40 - 4, (uint8_t)m[2] % 24 - 4, a & 16, a & 32);
+        } else if (k % 8 == 6) {
+            if (sel.shown) {
+                const std::string expected = Expected(sel);
+                int32_t before = 0, after = 0;
+                FrontClipboard(&before);
+                ConMouse(ConMouseRight, 0, 0, false, false);
+                FuzzCheck(FrontClipboard(&after) == expected && after == before + 1, "the copy is not the selected cells");
+                FuzzCheck(!ConSelectionShown(), "a copy left the selection shown");
+                sel = Selection{};
+            }
+        } else if (k % 8 == 0) {
             std::string wh = in.Take(2);
             int width = wh.size() > 0 ? (uint8_t)wh[0] * 4 : 640;
             int height = wh.size() > 1 ? (uint8_t)wh[1] : 160;
             FuzzResize(width, height);
-        } else if (k % 4 == 1) {
+        } else if (k % 8 == 1) {
             std::string cl = in.Take(2);
             size_t count = cl.empty() ? 8 : ((uint8_t)cl[0] + 1) * 8u;
             std::string piece = in.Take(cl.size() > 1 ? (uint8_t)cl[1] : 0);
@@ -52,6 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         FuzzDrawingPass();
         FuzzCheckScreen();
+        FuzzCheck(ConSelectionShown() == sel.shown, "the selection is shown where none was made, or not shown");
     }
     FuzzCheck(FuzzLiveStrings() == strings, "a string left behind");
     return 0;

@@ -61,7 +61,7 @@ std::string FuzzVisibleLine(int32_t row, int32_t width) {
     int32_t col = 0, start = 0;
     while (start < left && start < n) start += (IsDBCSLeadByte((BYTE)text[start]) && start + 1 < n) ? 2 : 1;
     std::string shown;
-    if (start >= n) return shown;
+    if (left >= n || width <= 0) return shown;
     if (start > left) shown = " ", col = start;  // a character cut by the left edge
     else col = left;
     while (col < n && (col - left) * ConsoleBuffer.CellWidth < width) {
@@ -91,8 +91,13 @@ void FuzzCheckScreen() {
     int32_t visible = 0;
     while (visible < ConRows && visible * ch < client_height) visible++;
     std::vector<std::string> screen = FuzzScreenRows(visible);
-    for (int32_t r = 0; r < visible; r++)
-        FuzzCheck(screen[(size_t)r] == FuzzVisibleLine(r, client_width), "a screen row differs from its line");
+    for (int32_t r = 0; r < visible; r++) {
+        const std::string line = FuzzVisibleLine(r, client_width);
+        if (screen[(size_t)r] != line)
+            fprintf(stderr, "row %d of the view (top %lld, left %d): shown \"%s\", its line \"%s\"\n", r,
+                    (long long)ConsoleView.Top, ConsoleView.Left, screen[(size_t)r].c_str(), line.c_str());
+        FuzzCheck(screen[(size_t)r] == line, "a screen row differs from its line");
+    }
 }
 
 void FuzzCheck(bool ok, const char* what) {

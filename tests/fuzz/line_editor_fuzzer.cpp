@@ -35,12 +35,16 @@
 //   k % 4 == 0  clipboard: a count byte c (0: no text at all) and a length
 //               byte L, then L bytes, repeated c * 64 times up to 4 KB (16
 //               lines' worth: a paste looks at no more than fits the line)
-//   k % 4 == 1  a key: the next byte chooses Left, Right, Home, End,
-//               Delete, Up, Down or a key the editor ignores
+//   k % 4 == 1  a key: the next byte c chooses (c % 16) Left, Right, Home,
+//               End, Delete, Up, Down or a key the editor ignores; a key of
+//               the view (Shift+PgUp/PgDn, Ctrl+Up/Down, Ctrl+Home/End);
+//               a double-click on a word (column c / 16); a right-click
+//               (a copy with a selection, else a paste)
 //   k % 4 == 2  a drop: a length byte L, then L bytes, each a character of
 //               the path (below 0x80 itself, else one of a few characters
 //               in the code page and one that is not)
-//   k % 4 == 3  a typed byte: the next byte
+//   k % 4 == 3  a typed byte: the next byte (Ctrl+A, and with a selection
+//               Enter, Ctrl+C and Esc, are the selection's)
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -300,8 +304,13 @@ void CheckEcho(Model& m) {
         const char* text = ConsoleBuffer.RowText[m.row + (int32_t)i];
         FuzzCheck(std::string(text, strnlen(text, ConCols)) == rows[i], "a row differs from the echo of the line");
     }
+    // On the client: the caret stands at its cell while that is in view.
+    int32_t viewCol, viewRow;
+    const bool inView = ConViewCell(caretCol, caretRow, &viewCol, &viewRow);
     FrontCaret caret = FrontGetCaret();
-    FuzzCheck(caret.shown && caret.col == caretCol && caret.row == caretRow, "the caret is not at its byte's cell");
+    FuzzCheck(caret.shown == inView, "the caret shows where its cell is out of view, or hides in view");
+    FuzzCheck(!inView || (caret.col == viewCol && caret.row == viewRow), "the caret is not at its byte's cell");
+    FuzzCheck(!ConsoleView.Following || inView, "the view follows the cursor but not the caret");
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     FuzzCheck(ConsoleBuffer.CursorRow == row && ConsoleBuffer.CursorCol == col, "the cursor is not after the echo");
     for (int32_t r = row + 1; r < ConRows; r++)
@@ -313,6 +322,13 @@ void CheckEcho(Model& m) {
 const uint32_t kKeys[8] = {ConKeyLeft, ConKeyRight, ConKeyHome, ConKeyEnd, ConKeyDelete, ConKeyUp, ConKeyDown, 0};
 // Characters of dropped paths beyond ASCII: four the code page has
 // (日, あ, ｱ, ─) and one it lacks (€), which refuses the drop.
+// The view's keys with their Shift and Ctrl.
+struct ViewKey {
+    ConKey key;
+    bool shift, ctrl;
+};
+const ViewKey kViewKeys[6] = {{ConKeyPageUp, true, false}, {ConKeyPageDown, true, false}, {ConKeyUp, false, true},
+                              {ConKeyDown, false, true},   {ConKeyHome, false, true},     {ConKeyEnd, false, true}};
 const char16_t kWide[5] = {u'\u65e5', u'\u3042', u'\uff71', u'\u2500', u'\u20ac'};
 
 }  // namespace
@@ -342,9 +358,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (!in.More()) break;
         uint8_t c = in.Byte();
-        if (k % 4 == 1) {
+        if (k % 4 == 1 && c % 16 < 8) {
             KeyDown(m, kKeys[c % 8]);
             ConLineKey(kKeys[c % 8]);
+        } else if (k % 4 == 1 && c % 16 < 14) {
+            // The view's keys, as the window procedure hands them over:
+            // Ctrl+Home/End are the editor's while the line holds text.
+            const ViewKey& v = kViewKeys[c % 16 - 8];
+            if (!ConViewKey(v.key, v.shift, v.ctrl)) {
+                KeyDown(m, v.key);
+                ConLineKey(v.key);
+            }
+        } else if (k % 4 == 1 && c % 16 == 14) {
+            ConMouse(ConMouseDouble, c / 16, (int32_t)(m.row % 7), false, false);  // a word selected
+        } else if (k % 4 == 1) {
+            // A right-click: copies what is selected, else pastes.
+            if (ConSelectionShown()) {
+                ConMouse(ConMouseRight, 0, 0, false, false);
+                clip = FrontClipboard();
+                hasClip = true;
+            } else {
+                const bool entered = Type(m, 22, hasClip ? &clip : nullptr);
+                ConMouse(ConMouseRight, 0, 0, false, false);
+                FuzzDrawingPass();
+                if (entered) Completed(m);
+                continue;
+            }
         } else if (k % 4 == 2) {
             std::string bytes = in.Take(c);
             std::u16string path;
@@ -361,8 +400,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         bool entered = false;
         if (k % 4 == 3) {
-            entered = Type(m, c, hasClip ? &clip : nullptr);
-            ConLineChar(c);
+            // The selection takes its keys first, as in the window.
+            const bool shown = ConSelectionShown();
+            if (c == 1 || (shown && (c == 3 || c == 13 || c == 27))) {
+                FuzzCheck(ConSelectChar(c), "a key of the selection went to the editor");
+                if (c == 3 || c == 13) clip = FrontClipboard(), hasClip = true;
+            } else {
+                FuzzCheck(!ConSelectChar(c), "the selection took a key of the editor");
+                entered = Type(m, c, hasClip ? &clip : nullptr);
+                ConLineChar(c);
+            }
         }
         FuzzDrawingPass();
         if (entered) {
