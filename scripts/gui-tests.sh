@@ -803,6 +803,160 @@ as_given_checks() {
     else fail "dropped comma file" "$WHY"; fi
 }
 
+# ------------------------------------------- scroll-back, selection, resize
+# A run of 3,000 items, its first answer pasted with a right-click: the
+# screen at rest, then scrolled back with the wheel, the scroll bar and
+# Ctrl+Home, each pixel-compared with the rows expected there; a drag-select
+# over Japanese text copied with a right-click, both clipboard formats
+# checked byte for byte; resized, minimised and restored, the screen as
+# before. Then a run of 2,000,000 items that must finish while the left
+# button holds a selection.
+
+# The console's lines of the view whose top line is $1, into ROWS (LINES
+# holds every line of the console, the cursor's empty one last; R rows show).
+view_rows() {  # top
+    ROWS=("${LINES[@]:$1:$R}")
+}
+
+# The view's size from the client area: F rows shown whole, R in all, and
+# the top line of the view at the bottom (the cursor's line last).
+view_size() {
+    local w h
+    inspect
+    read -r w h <<<"$(field client)"
+    F=$((h / CH)); R=$(((h + CH - 1) / CH))
+    BOTTOM=$((${#LINES[@]} - F)); [ $BOTTOM -lt 0 ] && BOTTOM=0
+}
+
+# Pixel of the middle of cell (col, row) on the screen, in PX PY.
+cell_px() {  # col row
+    local ox oy
+    read -r ox oy <<<"$(field origin)"
+    PX=$((ox + $1 * CW + CW / 2)); PY=$((oy + $2 * CH + CH / 2))
+}
+
+view_checks() {
+    local dir="$OUT/view" why="" pid n=3000 i
+    rm -rf "$dir"; mkdir -p "$dir"
+    seq -f 'item%04g tail' 1 $n | sed 's/$/\r/' >"$dir/in.txt"
+    read -r CW CH <<<"$(helper text_ref "$(winepath -w "$dir/cell.bmp")" 8 8 x | sed -n 's/^cell=//p')"
+    LINES=(' Input file name ? in.txt' ' Output file name ? out.txt' ' mae ? 「' ' ato ? 」')
+    while IFS= read -r line; do LINES+=("$line"); done < <(seq -f '「item%04g」' 1 $n)
+    LINES+=(osimai '')
+    seq -f '[item%04g]' 1 $n | sed 's/$/\r/' | sed 's/\[/「/; s/\]/」/' | iconv -f UTF-8 -t CP932 >"$dir/expected.txt"
+
+    LIMIT=120 start_program "$dir" "$APP"
+    pid=$RUN_PID
+    if [ -z "$(window_id)" ]; then
+        fail "scroll-back" "no window appeared"
+        wait_exit "$pid" 1
+        return
+    fi
+    inspect --caret on 10000 >/dev/null
+    helper clip_put 'in.txt'
+    cell_px 30 0
+    timeout 10 xdotool mousemove $PX $PY click 3  # a right-click with nothing selected pastes
+    sleep 0.3
+    key Return
+    answer out.txt '「' '」'
+    wait_file_equals "$dir/out.txt" 20 "$dir/expected.txt" || why+="the output differs (the pasted name?); "
+    view_size
+    view_rows $BOTTOM
+    screen_matches view-rest 10 "${ROWS[@]}" || why+="at rest: $DIFF pixels differ (see $OUT/view-rest-diff.png); "
+    if [ -z "$why" ]; then pass "a right-click pastes an answer; 3,000 items shown at rest with the scroll bar (pixel-exact)"
+    else fail "scroll-back at rest" "$why"; fi
+
+    # The wheel (Wine's 3 lines a notch), the bar's arrow (a line), the bar's
+    # track above the thumb (a page), Ctrl+Home (the top).
+    why=""
+    local top=$BOTTOM ox oy w h
+    cell_px 10 5
+    timeout 10 xdotool mousemove $PX $PY click 4
+    top=$((top - 3)); view_rows $top
+    screen_matches view-wheel 5 "${ROWS[@]}" || why+="wheel: $DIFF pixels differ; "
+    read -r ox oy <<<"$(field origin)"; read -r w h <<<"$(field client)"
+    timeout 10 xdotool mousemove $((ox + w + 8)) $((oy + 8)) click 1
+    top=$((top - 1)); view_rows $top
+    screen_matches view-bar-line 5 "${ROWS[@]}" || why+="scroll bar arrow: $DIFF pixels differ; "
+    timeout 10 xdotool mousemove $((ox + w + 8)) $((oy + 24)) click 1
+    top=$((top - F)); view_rows $top
+    screen_matches view-bar-page 5 "${ROWS[@]}" || why+="scroll bar page: $DIFF pixels differ; "
+    key ctrl+Home
+    view_rows 0
+    screen_matches view-top 5 "${ROWS[@]}" || why+="Ctrl+Home: $DIFF pixels differ; "
+    if [ -z "$why" ]; then pass "scrolled back with the wheel, the scroll bar's arrow and track, and Ctrl+Home (pixel-exact)"
+    else fail "scroll-back" "$why"; fi
+
+    # A drag from the m of mae to the 0 of item0001's first digits, copied
+    # with a right-click: rows in line order, whole characters.
+    why=""
+    local x1 y1
+    cell_px 1 2; x1=$PX; y1=$PY
+    cell_px 6 4
+    timeout 10 xdotool mousemove $x1 $y1 mousedown 1 mousemove $((PX - 2)) $PY sleep 0.2 mousemove $PX $PY mouseup 1
+    sleep 0.3
+    timeout 10 xdotool click 3
+    sleep 0.3
+    local want clip
+    want=$(printf 'mae ? 「\r\n ato ? 」\r\n「item0' | iconv -f UTF-8 -t CP932 | xxd -p | tr -d '\n')
+    clip=$(helper clip_get)
+    [ "$(sed -n 's/^text=//p' <<<"$clip")" = "$want" ] || why+="CF_TEXT: $(sed -n 's/^text=//p' <<<"$clip"), not $want; "
+    want=$(printf 'mae ? 「\r\n ato ? 」\r\n「item0' | iconv -f UTF-8 -t UTF-16LE | xxd -p | tr -d '\n')
+    [ "$(sed -n 's/^unicode=//p' <<<"$clip")" = "$want" ] || why+="CF_UNICODETEXT: $(sed -n 's/^unicode=//p' <<<"$clip"), not $want; "
+    screen_matches view-copied 5 "${ROWS[@]}" || why+="after the copy: $DIFF pixels differ; "
+    if [ -z "$why" ]; then pass "a drag-select over Japanese text copied: CF_TEXT and CF_UNICODETEXT byte for byte, the selection gone"
+    else fail "select and copy" "$why"; fi
+
+    # Back to the bottom; smaller, minimised, restored, back to its size.
+    why=""
+    key ctrl+End
+    local fl ft fr fb
+    read -r fl ft fr fb <<<"$(field frame)"
+    helper prompt_size 420 260 || why+="prompt_size failed; "
+    sleep 0.5
+    view_size; view_rows $BOTTOM
+    screen_matches view-small 5 "${ROWS[@]}" || why+="smaller: $DIFF pixels differ; "
+    helper prompt_size minimise; sleep 0.5; helper prompt_size restore; sleep 0.5
+    helper prompt_size $((fr - fl)) $((fb - ft))
+    sleep 0.5
+    view_size; view_rows $BOTTOM
+    screen_matches view-restored 5 "${ROWS[@]}" || why+="restored: $DIFF pixels differ; "
+    helper prompt_close
+    wait_exit "$pid" 10
+    [ "$EXIT_RC" = 0 ] || why+="exit code $EXIT_RC; "
+    if [ -z "$why" ]; then pass "resized, minimised and restored: the rows come back as they were (pixel-exact)"
+    else fail "resize" "$why"; fi
+
+    # Output goes on while the left button holds a selection.
+    why=""
+    n=2000000
+    seq -f 'item%07.0f tail' 1 $n | sed 's/$/\r/' >"$dir/big.txt"
+    seq -f '[item%07.0f]' 1 $n | sed 's/$/\r/' >"$dir/big-expected.txt"
+    LIMIT=120 start_program "$dir" "$APP" big.txt big-out.txt '[' ']'
+    pid=$RUN_PID
+    if [ -n "$(window_id)" ]; then
+        inspect
+        cell_px 1 0; x1=$PX; y1=$PY
+        cell_px 10 1
+        timeout 10 xdotool mousemove $x1 $y1 mousedown 1 mousemove $PX $PY
+        wait_file_equals "$dir/big-out.txt" 60 "$dir/big-expected.txt" || why+="the output did not complete while text was selected; "
+        timeout 10 xdotool mouseup 1
+        LINES=("[item$(printf %07d $((n - 1)))]" "[item$(printf %07d $n)]" osimai '')
+        view_size
+        # The last rows: what the view shows at the bottom.
+        local tail=() k
+        for ((k = F - 4; k > 0; k--)); do tail+=("[item$(printf %07d $((n - 1 - k)))]"); done
+        LINES=("${tail[@]}" "${LINES[@]}")
+        view_rows 0
+        screen_matches view-big 10 "${ROWS[@]}" || why+="at the end: $DIFF pixels differ; "
+        helper prompt_close
+    else why+="no window appeared; "; fi
+    wait_exit "$pid" 10
+    rm -f "$dir/big.txt" "$dir/big-out.txt" "$dir/big-expected.txt"
+    if [ -z "$why" ]; then pass "2,000,000 items run to the end while the left button holds a selection (pixel-exact)"
+    else fail "output during a selection" "$why"; fi
+}
+
 # --------------------------------------------------------------------- run
 
 machinery
@@ -821,6 +975,7 @@ if [ -f "$APP" ]; then
     encoding_checks
     habits_checks
     as_given_checks
+    view_checks
     if [ -f "$HELPERS/sys_message.exe" ]; then app_failure_checks
     else fail "application failures" "sys_message.exe is not built"; fi
 else
