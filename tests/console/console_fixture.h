@@ -42,6 +42,11 @@ protected:
         return rows;
     }
 
+    // The view as the window thread left it, read under the lock.
+    static ConsoleViewState View() {
+        std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+        return ConsoleView;
+    }
     // The text of the line the view shows on row r.
     static std::string ViewLine(int32_t r) {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);

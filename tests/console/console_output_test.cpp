@@ -198,7 +198,7 @@ TEST_F(ConsoleOutput, TheViewFollowsTheCursorRow) {
         std::string text;
         for (int i = 0; i < c.lines; i++) text += "L" + std::to_string(i) + "\r\n";
         Print(text + "end");
-        EXPECT_EQ(ConsoleView.Top, c.top);
+        EXPECT_EQ(View().Top, c.top);
         EXPECT_EQ(ConsoleGridRow(0), "L0");  // the grid itself scrolls only past row 100
         EXPECT_EQ(!FrontDrawLog().empty(), c.drawn);
         if (c.drawn) {

@@ -62,16 +62,16 @@ TEST_F(ConsoleView_, KeysMoveTheViewAndOutputLeavesItWhereTheUserLooks) {
         TearDown();
         SetUp();
         PrintLines(100);
-        const int64_t bottom = ConsoleView.Top;
+        const int64_t bottom = View().Top;
         EXPECT_EQ(ViewKey(c.key, c.shift, c.ctrl), c.taken);
-        EXPECT_EQ(bottom - ConsoleView.Top, c.up);
-        EXPECT_EQ(ConsoleView.Following, c.up == 0);
-        const int64_t top = ConsoleView.Top;
+        EXPECT_EQ(bottom - View().Top, c.up);
+        EXPECT_EQ(View().Following, c.up == 0);
+        const int64_t top = View().Top;
         PrintLines(10, 100);
-        EXPECT_EQ(ConsoleView.Top, c.up == 0 ? top + 10 : top);  // following, or left where it is
+        EXPECT_EQ(View().Top, c.up == 0 ? top + 10 : top);  // following, or left where it is
     }
     ViewKey(ConKeyPageDown, true, false);  // back down to the bottom: following again
-    EXPECT_TRUE(ConsoleView.Following);
+    EXPECT_TRUE(View().Following);
 }
 
 TEST_F(ConsoleView_, ATypedKeyBringsTheViewBackAndTheCaretShowsOnlyInView) {
@@ -82,7 +82,7 @@ TEST_F(ConsoleView_, ATypedKeyBringsTheViewBackAndTheCaretShowsOnlyInView) {
     ViewKey(ConKeyPageUp, true, false);
     EXPECT_FALSE(FrontGetCaret().shown);  // the cursor's row is out of view
     ConsoleType("x");
-    EXPECT_TRUE(ConsoleView.Following);
+    EXPECT_TRUE(View().Following);
     EXPECT_EQ(FrontScreenRow(24), "> x");
     EXPECT_TRUE(FrontGetCaret().shown);
     EXPECT_EQ(FrontGetCaret().row, 24);
