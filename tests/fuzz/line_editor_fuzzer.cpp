@@ -25,11 +25,11 @@
 // one text. It lays them as printing does (tabs to multiples of 8, CR LF
 // inside one text a new row, nothing beyond cell 253): the rows from the
 // prompt on, the cursor and the caret's cell must show exactly that after
-// every key (the client area is tall enough that nothing scrolls unless a
-// line break reaches row 100), and at the end the screen must show the
-// grid. The client is 20 cells wide: every key redraws its row, and the
-// cells beyond the edge are not drawn, so a narrow window keeps the
-// executions many.
+// every key (the grid scrolls only when a line break reaches row 100: no
+// check after that), the caret stands at its cell of the view while that
+// is in view, and at the end the screen must show the view's lines. The
+// client is 15 cells by 6 rows: the view follows the caret sideways and
+// the cursor's row, and a small window keeps the executions many.
 //
 // Input: a list of operations, each chosen by its first byte k:
 //   k % 4 == 0  clipboard: a count byte c (0: no text at all) and a length
@@ -206,7 +206,10 @@ void Completed(Model& m) {
 
 // Ctrl+V: the text up to its first line end goes in; a line end is Enter,
 // and what follows it waits (its line ends each one Enter, 4096 at most).
-bool Paste(Model& m, const std::string& clip) {
+bool Paste(Model& m, const std::string& whole) {
+    // A paste looks at no more than the line and the type-ahead can hold,
+    // and a byte more (a copy from the window may put more there).
+    const std::string clip = whole.substr(0, (size_t)ConLineMax + ConTypeAheadMax + 1);
     size_t end = clip.find_first_of("\r\n");
     m.InsertText(clip.substr(0, end));
     if (end == std::string::npos) return false;
@@ -310,7 +313,8 @@ void CheckEcho(Model& m) {
     FrontCaret caret = FrontGetCaret();
     FuzzCheck(caret.shown == inView, "the caret shows where its cell is out of view, or hides in view");
     FuzzCheck(!inView || (caret.col == viewCol && caret.row == viewRow), "the caret is not at its byte's cell");
-    FuzzCheck(!ConsoleView.Following || inView, "the view follows the cursor but not the caret");
+    FuzzCheck(!ConsoleView.Following || inView || viewRow < 0 || viewRow >= ConsoleView.FullRows,
+              "the view follows the cursor but not the caret along its row");
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     FuzzCheck(ConsoleBuffer.CursorRow == row && ConsoleBuffer.CursorCol == col, "the cursor is not after the echo");
     for (int32_t r = row + 1; r < ConRows; r++)
@@ -335,7 +339,7 @@ const char16_t kWide[5] = {u'\u65e5', u'\u3042', u'\uff71', u'\u2500', u'\u20ac'
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzConsoleOpen();
-    FuzzConsoleReset(20 * 6, ConRows * 16);  // every row visible, 20 cells of each
+    FuzzConsoleReset(15 * 8, 6 * 16);  // 15 cells of 6 rows: the view follows the caret
     int32_t strings = FuzzLiveStrings();
     FrontSetClipboard(nullptr);
     std::string clip;
