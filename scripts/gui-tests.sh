@@ -957,6 +957,57 @@ view_checks() {
     else fail "output during a selection" "$why"; fi
 }
 
+# --------------------------------------------------------------- high DPI
+# The program started with the system's DPI at 120, 144 and 192 (Wine reads
+# it from HKCU\Control Panel\Desktop\LogPixels when a program starts): the
+# questions drawn in the font scaled to the DPI (pixel-exact against the
+# reference drawn at that DPI), the caret scaled at its cell, and the
+# window's first size scaled from the one at 96 DPI, as far as the 1024 x
+# 768 screen holds it. Wine 8 gives every monitor the system DPI and never
+# sends WM_DPICHANGED itself: the move to a new DPI is checked by
+# console_window_tests, which sends it.
+set_dpi() { timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+muldiv() { echo $((($1 * $2 + $3 / 2) / $3)); }  # as MulDiv rounds, for positive numbers
+
+dpi_checks() {
+    local dir="$OUT/dpi" d why="" pid w h w96=0 h96=0 c96=0 r96=0 cw ch fl ft fr fb
+    rm -rf "$dir"; mkdir -p "$dir"
+    cp "$ROOT/examples/sample.txt" "$dir/sample.txt"
+    for d in 96 120 144 192; do
+        set_dpi $d
+        LIMIT=60 start_program "$dir" "$APP" sample.txt out.txt '<'
+        pid=$RUN_PID
+        if [ -z "$(window_id)" ] || ! inspect --caret on 10000; then
+            why+="$d DPI: no window or no caret; "
+            helper prompt_close; wait_exit "$pid" 10
+            continue
+        fi
+        read -r w h <<<"$(field client)"
+        read -r fl ft fr fb <<<"$(field frame)"
+        [ $d = 96 ] && w96=$w h96=$h
+        read -r cw ch <<<"$(TEXT_REF_DPI=$d helper text_ref "$(winepath -w "$dir/cell.bmp")" 8 8 x | sed -n 's/^cell=//p')"
+        # The caret: 9 by 6 at 96 DPI, 1 pixel above the bottom of the cell after " ato ? ".
+        local l=$((7 * cw)) t=$((3 * ch + ch - $(muldiv 7 $d 96)))
+        local want="$l $t $((l + $(muldiv 9 $d 96))) $((t + $(muldiv 6 $d 96)))"
+        [ "$(field caretrect)" = "$want" ] || why+="$d DPI: the caret at $(field caretrect), not $want; "
+        # The window: scaled from 96 DPI, as many whole columns and rows as
+        # there, unless the screen's edge stopped it.
+        [ $d = 96 ] && c96=$((w / cw)) r96=$((h / ch))
+        if [ $fr -lt 1024 ] && [ $fb -lt 768 ]; then
+            [ "$((w / cw)) $((h / ch))" = "$c96 $r96" ] ||
+                why+="$d DPI: $((w / cw)) columns and $((h / ch)) rows, not $c96 and $r96 as at 96 DPI; "
+        fi
+        TEXT_REF_DPI=$d screen_matches dpi-$d 5 ' Input file name ? sample.txt' ' Output file name ? out.txt' \
+            ' mae ? <' ' ato ? ' || why+="$d DPI: $DIFF pixels differ (see $OUT/dpi-$d-diff.png); "
+        note "$d DPI: cell $cw x $ch, client $w x $h, frame $fl $ft $fr $fb, caret $(field caretrect)"
+        helper prompt_close
+        wait_exit "$pid" 10
+    done
+    set_dpi 96
+    if [ -z "$why" ]; then pass "at 120, 144 and 192 DPI: the font, the cell, the caret and the window scaled (pixel-exact)"
+    else fail "high DPI" "$why"; fi
+}
+
 # --------------------------------------------------------------------- run
 
 machinery
@@ -976,6 +1027,7 @@ if [ -f "$APP" ]; then
     habits_checks
     as_given_checks
     view_checks
+    dpi_checks
     if [ -f "$HELPERS/sys_message.exe" ]; then app_failure_checks
     else fail "application failures" "sys_message.exe is not built"; fi
 else

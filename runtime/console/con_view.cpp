@@ -172,6 +172,12 @@ void ConViewScrollColumns(int32_t cols) { SetLeft(ConsoleView.Left + cols); }
 
 void ConViewScrollColumnTo(int32_t col) { SetLeft(col); }
 
+void ConViewCellChanged() {
+    std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+    ConsoleView.Width = ConsoleView.Height = -1;  // the next pass fits the view anew
+    ConMarkRows(-1, 0);
+}
+
 void ConViewFollow() {
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     if (ConsoleView.Following) return;

@@ -225,6 +225,8 @@ void ConViewScrollColumns(int32_t cols);
 void ConViewScrollColumnTo(int32_t col);
 // Back to the cursor (a typed key, Enter).
 void ConViewFollow();
+// The cell's size changed (a new DPI): the next pass fits the view anew.
+void ConViewCellChanged();
 // The view's keys, with the state of Shift and Ctrl: Shift+PgUp/PgDn a
 // page, Ctrl+Up/Down a line, Ctrl+Home/End the top and bottom while the
 // typed line is empty. False when the key is not the view's.

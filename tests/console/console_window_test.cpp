@@ -29,7 +29,10 @@ TEST_F(ConsoleWindowTest, WindowHasItsClassTitleStylesAndFont) {
     EXPECT_EQ(GetClassLongA(hwnd, GCL_STYLE), (DWORD)(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS));
     EXPECT_EQ((WNDPROC)GetWindowLongPtrA(hwnd, GWLP_WNDPROC), ConsoleWndProc);
     EXPECT_EQ((HBRUSH)GetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND), (HBRUSH)GetStockObject(BLACK_BRUSH));
-    EXPECT_EQ(ConsoleFront.ScreenWidth, GetSystemMetrics(SM_CXSCREEN));
+    RECT client;
+    GetClientRect(hwnd, &client);
+    EXPECT_GE(ConsoleFront.BlankWidth, client.right);  // the erase bitmap covers the client
+    EXPECT_GE(ConsoleFront.BlankHeight, client.bottom);
 
     const LOGFONTA& f = ConsoleFront.FontSpec;
     EXPECT_EQ(f.lfHeight, -16);
@@ -42,6 +45,33 @@ TEST_F(ConsoleWindowTest, WindowHasItsClassTitleStylesAndFont) {
     EXPECT_GT(ConsoleBuffer.CellHeight, ConsoleBuffer.CellWidth);
     EXPECT_EQ(ConsoleBuffer.ForeColor, 0x00FFFFFFu);
     EXPECT_EQ(ConsoleBuffer.BackColor, 0u);
+}
+
+// The system moves the window to a monitor of 144 DPI (Wine never does:
+// the test sends what Windows would), and back.
+TEST_F(ConsoleWindowTest, ANewDpiRebuildsTheFontAndCellAndTakesTheSuggestedRectangle) {
+    HWND hwnd = ConsoleFront.WindowHandle;
+    const UINT dpi = ConsoleFront.Dpi;
+    const int32_t cw = ConsoleBuffer.CellWidth, ch = ConsoleBuffer.CellHeight;
+    // Small enough that the larger size fits the screen.
+    SetWindowPos(hwnd, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT before;
+    GetWindowRect(hwnd, &before);
+    SIZE scaled{};
+    EXPECT_TRUE(SendMessageA(hwnd, 0x02E4 /* WM_GETDPISCALEDSIZE */, dpi * 3 / 2, (LPARAM)&scaled));
+    EXPECT_GT(scaled.cx, before.right - before.left);
+    RECT suggested = {before.left, before.top, before.left + scaled.cx, before.top + scaled.cy};
+    SendMessageA(hwnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2), (LPARAM)&suggested);
+    EXPECT_EQ(ConsoleFront.FontSpec.lfHeight, -MulDiv(16, (int)dpi * 3 / 2, 96));
+    EXPECT_GT(ConsoleBuffer.CellHeight, ch);
+    EXPECT_GT(ConsoleBuffer.CellWidth, cw);
+    RECT after;
+    GetWindowRect(hwnd, &after);
+    EXPECT_EQ(after.right - after.left, scaled.cx);
+    EXPECT_EQ(after.bottom - after.top, scaled.cy);
+    SendMessageA(hwnd, 0x02E0, MAKEWPARAM(dpi, dpi), (LPARAM)&before);
+    EXPECT_EQ(ConsoleBuffer.CellWidth, cw);
+    EXPECT_EQ(ConsoleBuffer.CellHeight, ch);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ static bool CaretShown(HWND w, DWORD thread, RECT* rect) {
 }
 
 int main(int argc, char** argv) {
+    SetProcessDPIAware();  // the window's real pixels, whatever the system's DPI
     HWND w = FindPromptWindow(5000);
     if (!w) {
         printf("window=none\n");

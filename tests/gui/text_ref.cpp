@@ -3,7 +3,8 @@
 // console's ("ＭＳ 明朝", 16 pixels, Shift-JIS, fixed pitch), white on black,
 // one byte per cell, a double-byte character drawn once from its lead byte.
 //   text_ref OUT.bmp WIDTH HEIGHT ROW0 [ROW1 ...]
-// Rows are UTF-8 arguments stored in the ANSI code page. Prints the cell size
+// Rows are UTF-8 arguments stored in the ANSI code page; the environment's
+// TEXT_REF_DPI scales the font as the console scales it at that DPI. Prints the cell size
 // measured from the font as "cell=W H" and the face the system chose for it
 // as "face=NAME".
 #include "gui_helper.h"
@@ -12,6 +13,7 @@
 #include <cstring>
 
 int main() {
+    SetProcessDPIAware();  // pixels are pixels, whatever the system's DPI
     std::vector<std::wstring> args = WideArgs();
     if (args.size() < 4) {
         fprintf(stderr, "usage: text_ref OUT.bmp WIDTH HEIGHT ROW...\n");
@@ -22,7 +24,10 @@ int main() {
 
     LOGFONTA logfont;
     memset(&logfont, 0, sizeof logfont);
-    logfont.lfHeight = -16;
+    // At the DPI in TEXT_REF_DPI (96 without it) the console's font is
+    // MulDiv(16, dpi, 96) pixels.
+    const char* dpi = getenv("TEXT_REF_DPI");
+    logfont.lfHeight = -MulDiv(16, dpi && atoi(dpi) > 0 ? atoi(dpi) : 96, 96);
     logfont.lfCharSet = SHIFTJIS_CHARSET;
     logfont.lfPitchAndFamily = FIXED_PITCH;
     strcpy(logfont.lfFaceName, "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9");  // ＭＳ 明朝

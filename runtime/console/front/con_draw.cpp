@@ -62,6 +62,6 @@ void ConDrawTimer(HWND hWnd) { Pass(hWnd); }
 void ConDrawNow(HWND hWnd) { Pass(hWnd); }
 
 void ConDrawPaint(HDC dc) {
-    BitBlt(dc, 0, 0, ConsoleFront.ScreenWidth, ConsoleFront.ScreenHeight, ConsoleFront.BlankDC, 0, 0, SRCCOPY);
+    BitBlt(dc, 0, 0, ConsoleFront.BlankWidth, ConsoleFront.BlankHeight, ConsoleFront.BlankDC, 0, 0, SRCCOPY);
     ConRender(dc, -1, 0);
 }

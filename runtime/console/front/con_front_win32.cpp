@@ -35,9 +35,10 @@ void ConFrontCaretShow(int32_t col, int32_t row) {
         ImmSetCompositionFontA(imc, &ConsoleFront.FontSpec);
     }
     ImmReleaseContext(Window(), imc);
-    CreateCaret(Window(), nullptr, 9, 6);
-    // Across the lower part of the cursor's cell, 1 pixel above its bottom.
-    SetCaretPos(x, y + cellHeight - 7);
+    // 9 by 6 pixels at 96 DPI, across the lower part of the cursor's cell,
+    // 1 pixel above its bottom.
+    CreateCaret(Window(), nullptr, ConDpiScale(9), ConDpiScale(6));
+    SetCaretPos(x, y + cellHeight - ConDpiScale(7));
     ShowCaret(Window());
 }
 

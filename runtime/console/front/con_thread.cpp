@@ -7,9 +7,6 @@ ConsoleFrontState ConsoleFront;
 
 namespace {
 
-// "ＭＳ 明朝" in Shift-JIS.
-const char kFaceName[] = "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9";
-
 // Without a window no paint ever comes and the program thread would wait for
 // ever: say what failed and end the process.
 [[noreturn]] void SetupFailed(const char* what) {
@@ -27,18 +24,9 @@ const char* ConsoleWindowOpen() {
     ConDrawReset();
     for (int32_t i = 0; i < 3; i++) ConsoleFront.VertBar[i] = ConsoleFront.HorzBar[i] = -1;
     ConsoleFront.WheelRest = 0;
-    ConsoleFront.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
-    ConsoleFront.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-
-    LOGFONTA& font = ConsoleFront.FontSpec;
-    font = LOGFONTA{};
-    font.lfHeight = -16;
-    font.lfWeight = FW_DONTCARE;
-    font.lfCharSet = SHIFTJIS_CHARSET;
-    font.lfPitchAndFamily = FIXED_PITCH;
-    lstrcpyA(font.lfFaceName, kFaceName);
-    ConsoleFront.FontHandle = CreateFontIndirectA(&font);
-    if (!ConsoleFront.FontHandle) return "The console font could not be created.";
+    ConsoleFront.Dpi = 0;
+    ConsoleFront.FontHandle = nullptr;
+    if (!ConDpiMakeFont(ConDpiOf(nullptr))) return "The console font could not be created.";
 
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
@@ -58,6 +46,7 @@ const char* ConsoleWindowOpen() {
                                 CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!hwnd) return "The console window could not be created.";
     ConsoleFront.WindowHandle = hwnd;
+    ConDpiFirstSize(hwnd);  // the font, the cell and the size for the window's own DPI
     ConLineForget();  // a new window's line editor has no caret and no history yet
     ShowWindow(hwnd, SW_SHOW);
     return nullptr;

@@ -7,20 +7,20 @@
 #include "con_front.h"
 #include "rt_console.h"
 
-// The window and its drawing resources. WindowHandle, ScreenWidth and
-// ScreenHeight are written by the window thread before the first paint and
-// read by both threads after it (the program thread sends and posts to the
-// window). FontSpec and FontHandle are made by the window thread before the
-// window; BlankBitmap and BlankDC belong to the window thread, the only one
-// that draws.
+// The window and its drawing resources. WindowHandle is written by the
+// window thread before the first paint and read by both threads after it
+// (the program thread sends and posts to the window). Every other field
+// belongs to the window thread, the only one that draws: the DPI and the
+// font made for it (con_dpi.cpp), and the black erase bitmap, at least as
+// large as the client area (grown when the client grows).
 struct ConsoleFrontState {
     HWND WindowHandle;
-    int32_t ScreenWidth;
-    int32_t ScreenHeight;
+    UINT Dpi;
     LOGFONTA FontSpec;
     HFONT FontHandle;
     HBITMAP BlankBitmap;
     HDC BlankDC;
+    int32_t BlankWidth, BlankHeight;
     int32_t VertBar[3], HorzBar[3];  // the scroll bars as last set: range, page, position
     int32_t WheelRest;               // wheel movement short of a line, carried over
 };
@@ -48,6 +48,18 @@ void ConRenderClose();
 // Draws one copied row at y, run by run, and erases the rest of the row to
 // the client's right edge. Expects the console font selected into dc.
 void ConDrawRow(HDC dc, int32_t y, int32_t right, const ConRowCopy& row);
+
+// The DPI (con_dpi.cpp): of a window (null: the system's); pixels at 96
+// DPI scaled to the window's; the font and cell made for a DPI (false when
+// the font cannot be made); the first size scaled from 96 DPI; a move to a
+// new DPI (WM_DPICHANGED) and the size that keeps rows and columns there
+// (WM_GETDPISCALEDSIZE).
+UINT ConDpiOf(HWND hWnd);
+int32_t ConDpiScale(int32_t pixels);
+bool ConDpiMakeFont(UINT dpi);
+void ConDpiFirstSize(HWND hWnd);
+void ConDpiChanged(HWND hWnd, UINT dpi, const RECT* suggested);
+bool ConDpiScaledSize(HWND hWnd, UINT dpi, SIZE* size);
 
 // Pacing (con_draw.cpp), window thread: WM_CON_DRAW and WM_TIMER (paced),
 // WM_CON_FLUSH and typed keys (at once), WM_PAINT (every row, after erasing

@@ -6,31 +6,47 @@
 // paths, the focus.
 #include "con_win32.h"
 
+// Messages of Windows 8.1 and 10 that older headers lack.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+#ifndef WM_GETDPISCALEDSIZE
+#define WM_GETDPISCALEDSIZE 0x02E4
+#endif
+
 namespace {
 
-void OnCreate(HWND hWnd) {
-    // WindowHandle is not set yet while the window is being created.
+// The erase bitmap, black, at least as large as the client area: made with
+// the window, and made larger when the client grows past it (a larger
+// monitor, a higher DPI).
+void FitBlank(HWND hWnd) {
+    RECT client;
+    GetClientRect(hWnd, &client);
+    const int32_t width = client.right > ConsoleFront.BlankWidth ? client.right : ConsoleFront.BlankWidth;
+    const int32_t height = client.bottom > ConsoleFront.BlankHeight ? client.bottom : ConsoleFront.BlankHeight;
+    if (ConsoleFront.BlankBitmap && width == ConsoleFront.BlankWidth && height == ConsoleFront.BlankHeight) return;
     HDC dc = GetDC(hWnd);
-    ConsoleFront.BlankBitmap = CreateCompatibleBitmap(dc, ConsoleFront.ScreenWidth, ConsoleFront.ScreenHeight);
-    ConsoleFront.BlankDC = CreateCompatibleDC(dc);
-    SelectObject(ConsoleFront.BlankDC, ConsoleFront.BlankBitmap);
-    HGDIOBJ previousBrush = SelectObject(ConsoleFront.BlankDC, GetStockObject(BLACK_BRUSH));
-    PatBlt(ConsoleFront.BlankDC, 0, 0, ConsoleFront.ScreenWidth, ConsoleFront.ScreenHeight, PATCOPY);
-    SelectObject(ConsoleFront.BlankDC, previousBrush);
-
-    // The cell is measured from the font, never assumed.
-    HGDIOBJ previousFont = SelectObject(ConsoleFront.BlankDC, ConsoleFront.FontHandle);
-    SIZE blank = {0, 0};
-    GetTextExtentPoint32A(ConsoleFront.BlankDC, " ", 1, &blank);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(ConsoleFront.BlankDC, &metrics);
-    {
-        std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
-        ConsoleBuffer.CellWidth = blank.cx;
-        ConsoleBuffer.CellHeight = metrics.tmHeight;
-    }
-    SelectObject(ConsoleFront.BlankDC, previousFont);
+    if (!ConsoleFront.BlankDC) ConsoleFront.BlankDC = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
     ReleaseDC(hWnd, dc);
+    if (!bitmap) return;  // the old one stays
+    SelectObject(ConsoleFront.BlankDC, bitmap);
+    if (ConsoleFront.BlankBitmap) DeleteObject(ConsoleFront.BlankBitmap);
+    ConsoleFront.BlankBitmap = bitmap;
+    ConsoleFront.BlankWidth = width, ConsoleFront.BlankHeight = height;
+    HGDIOBJ previousBrush = SelectObject(ConsoleFront.BlankDC, GetStockObject(BLACK_BRUSH));
+    PatBlt(ConsoleFront.BlankDC, 0, 0, width, height, PATCOPY);
+    SelectObject(ConsoleFront.BlankDC, previousBrush);
+}
+
+void OnCreate(HWND hWnd) {
+    // WindowHandle is not set yet while the window is being created. The
+    // bitmap starts as large as the screen, as it always was.
+    ConsoleFront.BlankBitmap = nullptr;
+    ConsoleFront.BlankDC = nullptr;
+    ConsoleFront.BlankWidth = GetSystemMetrics(SM_CXSCREEN);
+    ConsoleFront.BlankHeight = GetSystemMetrics(SM_CYSCREEN);
+    FitBlank(hWnd);
     ConRenderOpen();
 }
 
@@ -137,7 +153,12 @@ LRESULT CALLBACK ConsoleWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
     case WM_KILLFOCUS: ConFrontCaretHide(); return 0;
     case WM_PAINT: OnPaint(hWnd); return 0;
     case WM_KEYDOWN: OnKeyDown(wParam); return 0;
-    case WM_SIZE: InvalidateRect(hWnd, nullptr, FALSE); return 0;
+    case WM_SIZE:
+        FitBlank(hWnd);
+        InvalidateRect(hWnd, nullptr, FALSE);
+        return 0;
+    case WM_DPICHANGED: ConDpiChanged(hWnd, HIWORD(wParam), (const RECT*)lParam); return 0;
+    case WM_GETDPISCALEDSIZE: return ConDpiScaledSize(hWnd, (UINT)wParam, (SIZE*)lParam);
     case WM_LBUTTONDOWN:
         SetCapture(hWnd);
         OnMouse(ConMouseDown, lParam, wParam);
