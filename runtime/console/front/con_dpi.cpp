@@ -27,14 +27,14 @@ template <typename Fn> Fn User32(const char* name) {
 }
 
 // A font of the console's face for dpi, and its cell, measured.
-HFONT MakeFont(UINT dpi, LOGFONTA* spec, int32_t* cellWidth, int32_t* cellHeight) {
-    *spec = LOGFONTA{};
-    spec->lfHeight = -MulDiv(16, (int)dpi, 96);
-    spec->lfWeight = FW_DONTCARE;
-    spec->lfCharSet = SHIFTJIS_CHARSET;
-    spec->lfPitchAndFamily = FIXED_PITCH;
-    lstrcpyA(spec->lfFaceName, kFaceName);
-    HFONT font = CreateFontIndirectA(spec);
+HFONT MakeFont(UINT dpi, LOGFONTA* logfont, int32_t* cellWidth, int32_t* cellHeight) {
+    *logfont = LOGFONTA{};
+    logfont->lfHeight = -MulDiv(16, (int)dpi, 96);
+    logfont->lfWeight = FW_DONTCARE;
+    logfont->lfCharSet = SHIFTJIS_CHARSET;
+    logfont->lfPitchAndFamily = FIXED_PITCH;
+    lstrcpyA(logfont->lfFaceName, kFaceName);
+    HFONT font = CreateFontIndirectA(logfont);
     if (!font) return nullptr;
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
@@ -74,13 +74,13 @@ UINT ConDpiOf(HWND hWnd) {
 int32_t ConDpiScale(int32_t pixels) { return MulDiv(pixels, (int)ConsoleFront.Dpi, 96); }
 
 bool ConDpiMakeFont(UINT dpi) {
-    LOGFONTA spec;
+    LOGFONTA logfont;
     int32_t cw, ch;
-    HFONT font = MakeFont(dpi, &spec, &cw, &ch);
+    HFONT font = MakeFont(dpi, &logfont, &cw, &ch);
     if (!font) return false;
     if (ConsoleFront.FontHandle) DeleteObject(ConsoleFront.FontHandle);
     ConsoleFront.FontHandle = font;
-    ConsoleFront.FontSpec = spec;
+    ConsoleFront.FontSpec = logfont;
     ConsoleFront.Dpi = dpi;
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
@@ -117,9 +117,9 @@ void ConDpiChanged(HWND hWnd, UINT dpi, const RECT* suggested) {
 }
 
 bool ConDpiScaledSize(HWND hWnd, UINT dpi, SIZE* size) {
-    LOGFONTA spec;
+    LOGFONTA logfont;
     int32_t cw, ch;
-    HFONT font = MakeFont(dpi, &spec, &cw, &ch);
+    HFONT font = MakeFont(dpi, &logfont, &cw, &ch);
     if (!font) return false;
     DeleteObject(font);
     RECT client;
