@@ -1,13 +1,14 @@
 // Conversions between the console's code page and the input's encoding.
 // Items pass to the output as the bytes they are; only the typed texts are
-// converted, once per run, to the output's encoding, and each item once
-// into the console's code page for display (only as much of it as a row
-// can show). Conversions go through UTF-16 in one buffer kept for the run,
+// converted, once per run, to the output's encoding; an item of a UTF-8 or
+// UTF-16 input goes to the console as UTF-16 (only as much of it as a row
+// can show), the characters it has, whatever the code page lacks. Conversions go through UTF-16 in one buffer kept for the run,
 // so an item costs no heap call beyond its own string.
 #include "item_text.h"
 
 #include <cstring>
 
+#include "rt_console.h"
 #include "rt_file.h"
 
 namespace {
@@ -42,14 +43,12 @@ RtString UnitsToBytes(const WCHAR* units, int32_t n, bool big_endian) {
     return s;
 }
 
-// Wide text in a code page, unmapped characters as '?'.
-RtString WideToCodePage(UINT cp, const WCHAR* wide, int32_t n) {
+// Wide text in UTF-8.
+RtString WideToUtf8(const WCHAR* wide, int32_t n) {
     if (n == 0) return StrAlloc(0);
-    const DWORD flags = cp == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const char* def = cp == CP_UTF8 ? nullptr : "?";
-    int32_t bytes = WideCharToMultiByte(cp, flags, wide, n, nullptr, 0, def, nullptr);
+    int32_t bytes = WideCharToMultiByte(CP_UTF8, 0, wide, n, nullptr, 0, nullptr, nullptr);
     RtString s = StrAlloc(bytes);
-    WideCharToMultiByte(cp, flags, wide, n, s, bytes, def, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, wide, n, s, bytes, nullptr, nullptr);
     return s;
 }
 
@@ -64,14 +63,15 @@ RtString TextToEncoding(const char* ansi, int32_t length, int32_t encoding) {
     WCHAR* wide = WideBuffer((uint32_t)length);
     int32_t n = MultiByteToWideChar(CP_ACP, 0, ansi, length, wide, length);
     if (IsUtf16(encoding)) return UnitsToBytes(wide, n, encoding == FileEncodingUtf16Be);
-    return WideToCodePage(CP_UTF8, wide, n);
+    return WideToUtf8(wide, n);
 }
 
-RtString TextForConsole(const char* bytes, int32_t length, int32_t encoding) {
+void ItemToConsole(const char* bytes, int32_t length, int32_t encoding) {
     if (encoding == FileEncodingAnsi) {
         RtString s = StrAlloc(length);
         memcpy(s, bytes, (size_t)length);
-        return s;
+        ConPrint(s);
+        return;
     }
     // A console row shows at most 254 cells, and every character takes at
     // least one: the first 256 characters are all it can show of an item.
@@ -95,7 +95,7 @@ RtString TextForConsole(const char* bytes, int32_t length, int32_t encoding) {
         wide = WideBuffer((uint32_t)length);
         n = length ? MultiByteToWideChar(CP_UTF8, 0, bytes, length, wide, length) : 0;
     }
-    return WideToCodePage(CP_ACP, wide, n);
+    ConPrintWide(wide, n);
 }
 
 int32_t FirstBlank(const char* bytes, int32_t length, int32_t encoding) {

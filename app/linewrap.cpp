@@ -160,9 +160,7 @@ void WriteItem() {
         return;
     }
     ConPrintText(LineWrap.MaeText);
-    RtString shown = TextForConsole(LineWrap.LineText, n, LineWrap.Encoding);
-    ConPrintText(shown);
-    StrFree(shown);
+    ItemToConsole(LineWrap.LineText, n, LineWrap.Encoding);
     ConPrintText(LineWrap.ConsoleAto);
     if (!LineWrap.Writing) return;
     FilePrintBytes(2, LineWrap.OutMae, (uint32_t)StrLength(LineWrap.OutMae));

@@ -30,6 +30,7 @@ PKGS=(cmake g++ make libgtest-dev googletest clang libclang-rt-14-dev
       g++-mingw-w64-i686 binutils-mingw-w64-i686
       g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
       wine wine64 xvfb xdotool x11-utils fonts-ipafont-mincho
+      fonts-nanum fonts-wqy-zenhei fonts-symbola
       imagemagick locales file xclip procps diffutils libx11-dev)
 PKGS32=()
 EMULATED=0

@@ -62,7 +62,30 @@ wine_env_prepare() {
             wineserver -w
             touch "$WINEPREFIX/.linewrap-ready"
         fi
+        if [ ! -f "$WINEPREFIX/.linewrap-fonts-1" ]; then
+            wine_env_fonts
+            wineserver -w
+            touch "$WINEPREFIX/.linewrap-fonts-1"
+        fi
     ) 9>"$BUILD/.wine-env.lock"
+}
+
+# The fonts a Japanese Windows has, from the Debian packages setup.sh
+# installs: "ＭＳ 明朝" is IPA Mincho (named, so that no other fixed-pitch
+# face with Japanese, such as WenQuanYi Zen Hei Mono, is taken for it), and
+# it links, as MS Mincho links Batang and SimSun on Windows, Nanum Myeongjo
+# for Hangul and WenQuanYi Zen Hei for the Chinese it lacks; the emoji face
+# the console asks for characters past U+FFFF is Symbola. Wine finds a
+# font link under the family's name as the locale spells it, so the link
+# is given under both of IPA Mincho's names.
+wine_env_fonts() {
+    local links='NanumMyeongjo.ttf,NanumMyeongjo\0wqy-zenhei.ttc,WenQuanYi Zen Hei' name
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ 明朝' /d 'IPAMincho' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI Emoji' /d 'Symbola' /f >/dev/null 2>&1
+    for name in 'IPAMincho' 'IPA明朝'; do
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$name" \
+            /t REG_MULTI_SZ /d "$links" /f >/dev/null 2>&1
+    done
 }
 
 # Starts one wineserver for a whole test phase and Wine's own services with

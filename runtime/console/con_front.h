@@ -26,10 +26,10 @@ void ConFrontCaretShow(int32_t col, int32_t row);  // after it: the caret at thi
 // The clipboard's text, its first most bytes into out (no NUL added); the
 // bytes copied, or -1 when the clipboard holds no text.
 int32_t ConFrontClipboardText(char* out, int32_t most);
-// Puts length bytes of text in the code page (a NUL after them) on the
-// clipboard, as the system's text in both forms: the code page's and
-// UTF-16.
-void ConFrontClipboardPut(const char* text, int32_t length);
+// Puts length units of UTF-16 text (a NUL after them) on the clipboard as
+// the system's Unicode text (the system gives it in a code page to a
+// program that asks for that).
+void ConFrontClipboardPut(const uint16_t* text, int32_t length);
 
 // Any thread: a drawing pass is wanted soon (the front paces it).
 void ConFrontDrawSoon();

@@ -8,7 +8,7 @@
 // cleared. So a scroll costs what it cost before there was a scroll-back
 // (the grid's row pointers move up by one, one row's cells are cleared), calls no
 // heap function and cannot fail, and the memory is bounded: ConKeptRows
-// rows of 255 bytes and 2 x 255 colours, 20.9 MB.
+// rows of 255 bytes, 2 x 255 colours and 255 UTF-16 units, 25.5 MB.
 #include <cstring>
 
 #include "rt_console.h"
@@ -25,6 +25,7 @@ void PointRow(int32_t row) {
     ConsoleBuffer.RowText[row] = slot.text;
     ConsoleBuffer.RowForeColor[row] = slot.fore;
     ConsoleBuffer.RowBackColor[row] = slot.back;
+    ConsoleBuffer.RowUni[row] = slot.uni;
 }
 
 }  // namespace
@@ -65,6 +66,7 @@ void ConGridRelease() {
         ConsoleBuffer.RowText[row] = nullptr;
         ConsoleBuffer.RowForeColor[row] = nullptr;
         ConsoleBuffer.RowBackColor[row] = nullptr;
+        ConsoleBuffer.RowUni[row] = nullptr;
     }
 }
 
@@ -82,16 +84,19 @@ void ConScrollUp() {
     RtlMoveMemory(&ConsoleBuffer.RowText[0], &ConsoleBuffer.RowText[1], moved);
     RtlMoveMemory(&ConsoleBuffer.RowForeColor[0], &ConsoleBuffer.RowForeColor[1], moved);
     RtlMoveMemory(&ConsoleBuffer.RowBackColor[0], &ConsoleBuffer.RowBackColor[1], moved);
+    RtlMoveMemory(&ConsoleBuffer.RowUni[0], &ConsoleBuffer.RowUni[1], moved);
     // The oldest kept line's slot, cleared, is the new last row. Only its
     // text's cells are cleared (every byte past a row's text is already
     // NUL): the slot was last used 9,101 lines ago and is out of the
-    // processor's cache, so clearing all 2,295 bytes would cost a scroll
-    // many times what clearing the few cells in use does.
+    // processor's cache, so clearing all 2,805 bytes would cost a scroll
+    // many times what clearing the few cells in use does. The UTF-16 is
+    // cleared only in a row that holds some: its first byte of the kind.
     ConRowSlot& slot = Slot(ConsoleBuffer.Top + ConRows - 1);
     const size_t used = strlen(slot.text);
     RtlZeroMemory(slot.text, used);
     RtlZeroMemory(slot.fore, used * sizeof(COLORREF));
     RtlZeroMemory(slot.back, used * sizeof(COLORREF));
+    if (memchr(slot.text, ConUniByte, used)) RtlZeroMemory(slot.uni, used * sizeof(WCHAR));
     PointRow(ConRows - 1);
     // The slot the next scroll takes: asked of memory now, so that the
     // wait for it overlaps the printing of this row.

@@ -10,6 +10,8 @@
 // differently inside a run) and a lead byte without a trail byte (which the
 // system would not map to exactly one character). A run that would start
 // at or past the client's right edge is left out: it would be clipped away.
+// Cells that hold UTF-16 characters make runs of their own, of the same
+// colours, drawn in UTF-16; a two-cell character goes in whole.
 #include "rt_console.h"
 
 namespace {
@@ -32,12 +34,19 @@ int32_t ConRowRuns(const ConRowCopy& c, int32_t cols, ConRun* runs) {
     for (int32_t col = 0; col < c.n && col < cols;) {
         const COLORREF f = c.fore[col], b = c.back[col];
         const int32_t start = col;
+        if (c.uni[col]) {
+            while (col < c.n && c.uni[col] && c.fore[col] == f && c.back[col] == b)
+                col += col + 1 < c.n && ConUniSecond(c.uni[col + 1]) ? 2 : 1;
+            runs[count++] = ConRun{start, col - start, f, b, false, true};
+            continue;
+        }
         int32_t length;
-        while (col < c.n && c.fore[col] == f && c.back[col] == b && (length = JoinableLength(c.text, col)) > 0)
+        while (col < c.n && !c.uni[col] && c.fore[col] == f && c.back[col] == b &&
+               (length = JoinableLength(c.text, col)) > 0)
             col += length;
         const bool joined = col > start;
-        if (!joined) col += IsDBCSLeadByte((BYTE)c.text[col]) && c.text[col + 1] != 0 ? 2 : 1;
-        runs[count++] = ConRun{start, col - start, f, b, joined};
+        if (!joined) col += IsDBCSLeadByte((BYTE)c.text[col]) && c.text[col + 1] != 0 && !c.uni[col + 1] ? 2 : 1;
+        runs[count++] = ConRun{start, col - start, f, b, joined, false};
     }
     return count;
 }

@@ -70,10 +70,12 @@ void SelectWord(int64_t line, int32_t col) {
     Select = ConsoleSelectState{true, false, false, line, line, from, to};
 }
 
-// The selection's text, built under the lock; put on the clipboard after it
-// is released (putting it may wait for another program).
+// The selection's text in UTF-16, built under the lock; put on the
+// clipboard after it is released (putting it may wait for another
+// program). Code-page cells are converted a stretch at a time, the other
+// cells give their units (a wide character's second cell none).
 void Copy() {
-    char* out = nullptr;
+    WCHAR* out = nullptr;
     int32_t length = 0;
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
@@ -81,7 +83,7 @@ void Copy() {
         int32_t c1, c2;
         Ordered(&l1, &c1, &l2, &c2);
         if (l1 < Oldest()) l1 = Oldest();
-        // Two passes: the size, then the bytes.
+        // Two passes: the size, then the units.
         for (int pass = 0; pass < 2; pass++) {
             length = 0;
             for (int64_t line = l1; line <= l2; line++) {
@@ -91,9 +93,20 @@ void Copy() {
                     const int32_t n = lstrlenA(slot->text);
                     if (last > n - 1) last = n - 1;
                     while (last >= first && slot->text[last] == ' ') last--;
-                    for (int32_t col = first; col <= last; col++) {
-                        if (out) out[length] = slot->text[col];
-                        length++;
+                    for (int32_t col = first; col <= last;) {
+                        if (slot->uni[col]) {
+                            if (slot->uni[col] != ConUniTrail) {
+                                if (out) out[length] = slot->uni[col];
+                                length++;
+                            }
+                            col++;
+                            continue;
+                        }
+                        int32_t end = col;
+                        while (end <= last && !slot->uni[end]) end++;
+                        length += MultiByteToWideChar(CP_ACP, 0, slot->text + col, end - col, out ? out + length : nullptr,
+                                                      out ? end - col : 0);
+                        col = end;
                     }
                 }
                 if (line < l2) {
@@ -101,11 +114,11 @@ void Copy() {
                     length += 2;
                 }
             }
-            if (!out) out = (char*)RtHeapAlloc((uint32_t)length + 1, false);
+            if (!out) out = (WCHAR*)RtHeapAlloc(((uint32_t)length + 1) * (uint32_t)sizeof(WCHAR), false);
         }
         out[length] = 0;
     }
-    ConFrontClipboardPut(out, length);
+    ConFrontClipboardPut((const uint16_t*)out, length);
     HeapFree(RtHeap, 0, out);
 }
 
@@ -125,12 +138,15 @@ bool ConSelectedCells(int64_t line, int32_t* first, int32_t* last) {
         a = line == l1 ? c1 : 0;
         b = line == l2 ? c2 : ConCols - 1;
     }
-    // Whole characters: a cell of a double-byte character takes the other.
+    // Whole characters: a cell of a two-cell character takes the other.
     const ConRowSlot* slot = ConLineSlot(line);
     if (slot) {
         const int32_t n = lstrlenA(slot->text);
         for (int32_t s = 0; s < n && s <= b;) {
-            const int32_t len = IsDBCSLeadByte((BYTE)slot->text[s]) && s + 1 < n ? 2 : 1;
+            const int32_t len = s + 1 < n && (slot->uni[s] ? ConUniSecond(slot->uni[s + 1])
+                                                           : IsDBCSLeadByte((BYTE)slot->text[s]) && !slot->uni[s + 1])
+                                    ? 2
+                                    : 1;
             if (a > s && a < s + len) a = s;
             if (b >= s && b < s + len) b = s + len - 1;
             s += len;

@@ -20,13 +20,32 @@ enum : int32_t {
     ConKeptRows = ConRows + ConHistoryRows,   // slots of the ring of rows
 };
 
-// One row's cells as the ring keeps them: the bytes (a NUL ends the row)
-// and the colours of each cell.
+// One row's cells as the ring keeps them: the bytes (a NUL ends the row),
+// the colours of each cell, and the UTF-16 of the cells that hold a
+// character rather than a code-page byte.
+//
+// A cell is one of two kinds. Text printed in the code page (the
+// questions, the echo, the messages) keeps its bytes, uni 0: drawn, edited
+// and selected as it always was, a double-byte character in two cells. A
+// character given as UTF-16 (ConPrintWide: the items of a UTF-8 or UTF-16
+// input) that is not ASCII keeps its UTF-16 in uni, and text holds
+// ConUniByte there so the row's bytes still end at its NUL: one cell for a
+// narrow character; two for a wide one (the second cell ConUniTrail) and
+// for a surrogate pair (the high unit, then the low). Uni is 0 past a
+// row's NUL, as text is.
 struct ConRowSlot {
     char text[ConCols];
     COLORREF fore[ConCols];
     COLORREF back[ConCols];
+    WCHAR uni[ConCols];
 };
+enum : WCHAR { ConUniTrail = 0xFFFF };  // the second cell of a wide BMP character
+enum : char { ConUniByte = '?' };       // the byte a character's cells hold in text
+// The second cell of a two-cell character (the cell before it starts it).
+inline bool ConUniSecond(WCHAR u) { return u == ConUniTrail || (u >= 0xDC00 && u <= 0xDFFF); }
+// Cells a character takes: 2 for East Asian wide and full-width characters
+// and everything past U+FFFF, 1 otherwise (con_char_cells.cpp).
+int32_t ConCharCells(uint32_t c);
 
 // Exit code of the process when the console window cannot be set up.
 #define RT_EXIT_CONSOLE_SETUP 4
@@ -41,7 +60,7 @@ struct ConRowSlot {
 // The grid and the cursor are changed by both threads:
 // printing on the program thread, echo and Backspace on the console window
 // thread, which alone draws (from a copy taken under the lock). Lock guards
-// every access to RowText, RowForeColor, RowBackColor, CursorCol,
+// every access to RowText, RowForeColor, RowBackColor, RowUni, CursorCol,
 // CursorRow, Top, History and Widest (and to the ring's rows) on both
 // threads. It is never held while
 // a message is sent or a thread waits, and never taken while StringLock is
@@ -53,6 +72,7 @@ struct ConsoleBufferState {
     char* RowText[ConRows];           // 255 bytes per row, in the ring; all null once released
     COLORREF* RowForeColor[ConRows];  // 255 colours per row
     COLORREF* RowBackColor[ConRows];
+    WCHAR* RowUni[ConRows];           // 255 UTF-16 units per row
     int32_t CursorCol;  // 0..254: cell where the next byte goes
     int32_t CursorRow;  // 0..100
     ConRowSlot* Ring;   // ConKeptRows rows
@@ -113,6 +133,7 @@ struct ConRowCopy {
     char text[ConCols];
     COLORREF fore[ConCols];
     COLORREF back[ConCols];
+    WCHAR uni[ConCols];
 };
 // What the window shows (con_view.cpp): a view of the lines, its top line
 // and its left column, which follows the cursor unless the user has
@@ -149,16 +170,18 @@ struct ConViewInfo {
 int32_t ConCopyRows(int32_t clientWidth, int32_t clientHeight, int32_t FirstRow, int32_t LastRow,
                     ConRowCopy* copies, ConViewInfo* info);
 // A piece of a copied row that one text call draws (con_row_runs.cpp):
-// cells Col..Col+Length-1, all of the same colours. Joined: the cells are
-// printable characters, drawn together with each placed at its own cell;
-// otherwise the run is one byte, or a lead byte with the byte after it,
-// that must be drawn by a call of its own.
+// cells Col..Col+Length-1, all of the same colours. Unicode: the cells
+// hold UTF-16 characters, drawn together in UTF-16 with each placed at its
+// own cell(s). Joined: the cells are printable code-page characters, drawn
+// together the same way; otherwise the run is one byte, or a lead byte with
+// the byte after it, that must be drawn by a call of its own.
 struct ConRun {
     int32_t Col;
     int32_t Length;
     COLORREF Fore;
     COLORREF Back;
     bool Joined;
+    bool Unicode;
 };
 // Cuts the row into runs, leaving out the cells that start at or past
 // column cols (the client's right edge); how many (at most c.n).
@@ -180,6 +203,10 @@ ConRowSlot* ConLineSlot(int64_t line);
 // drawn; consumes text. Never draws and never waits.
 void ConPrint(RtString text);
 void ConPrintText(const char* text);  // the same for a borrowed text, up to its NUL
+// The same for n units of UTF-16: each character in its cells (ASCII as
+// the code page's bytes), a unit that is half of no pair as U+FFFD; a
+// character too wide for what is left of the row ends the row's text.
+void ConPrintWide(const WCHAR* text, int32_t n);
 // The console input statement: prompt, wait for a typed line, store its
 // comma-separated items through the value list; consumes prompt.
 void ConInput(RtString prompt);

@@ -6,7 +6,9 @@
 // Rows are UTF-8 arguments stored in the ANSI code page; the environment's
 // TEXT_REF_DPI scales the font as the console scales it at that DPI. Prints the cell size
 // measured from the font as "cell=W H" and the face the system chose for it
-// as "face=NAME".
+// as "face=NAME". With TEXT_REF_WIDE set, rows are drawn as UTF-16 instead,
+// each character (a surrogate pair whole) by a call of its own at its cell:
+// two cells from U+1100 on, one below it (true of the texts the checks use).
 #include "gui_helper.h"
 
 #include <cstdio>
@@ -52,7 +54,18 @@ int main() {
 
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkColor(dc, RGB(0, 0, 0));
-    for (size_t r = 4; r < args.size(); r++) {
+    const bool wide = getenv("TEXT_REF_WIDE") != nullptr;
+    for (size_t r = 4; r < args.size() && wide; r++) {
+        const std::wstring& row = args[r];
+        int y = (int)(r - 4) * cellH, cell = 0;
+        for (size_t c = 0; c < row.size(); c++) {
+            int n = IS_HIGH_SURROGATE(row[c]) && c + 1 < row.size() ? 2 : 1;
+            ExtTextOutW(dc, cell * cellW, y, 0, nullptr, row.c_str() + c, (UINT)n, nullptr);
+            cell += n == 2 || row[c] >= 0x1100 ? 2 : 1;
+            c += n - 1;
+        }
+    }
+    for (size_t r = 4; r < args.size() && !wide; r++) {
         std::string row = Unescape(ToAnsi(args[r]));
         int y = (int)(r - 4) * cellH;
         for (size_t c = 0; c < row.size(); c++) {

@@ -82,6 +82,7 @@ bool ConDpiMakeFont(UINT dpi) {
     ConsoleFront.FontHandle = font;
     ConsoleFront.FontSpec = logfont;
     ConsoleFront.Dpi = dpi;
+    ConPairsFont(logfont);
     {
         std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
         ConsoleBuffer.CellWidth = cw;

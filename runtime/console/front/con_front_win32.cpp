@@ -72,23 +72,15 @@ HGLOBAL Global(const void* data, size_t bytes) {
 
 }  // namespace
 
-void ConFrontClipboardPut(const char* text, int32_t length) {
-    // UTF-16 from the code page; the code page's bytes as they are.
-    const int wide = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-    WCHAR* unicode = (WCHAR*)RtHeapAlloc((uint32_t)(wide + 1) * sizeof(WCHAR), false);
-    MultiByteToWideChar(CP_ACP, 0, text, length, unicode, wide);
-    unicode[wide] = 0;
+void ConFrontClipboardPut(const uint16_t* text, int32_t length) {
     if (OpenClipboard(Window())) {
         EmptyClipboard();
-        if (HGLOBAL w = Global(unicode, (size_t)(wide + 1) * sizeof(WCHAR)))
+        if (HGLOBAL w = Global(text, (size_t)(length + 1) * sizeof(WCHAR)))
             if (!SetClipboardData(CF_UNICODETEXT, w)) GlobalFree(w);
-        if (HGLOBAL a = Global(text, (size_t)length + 1))
-            if (!SetClipboardData(CF_TEXT, a)) GlobalFree(a);
         CloseClipboard();
     } else {
         MessageBeep(0);  // another program holds the clipboard: nothing was copied
     }
-    HeapFree(RtHeap, 0, unicode);
 }
 
 void ConFrontDrawSoon() { PostMessageA(Window(), WM_CON_DRAW, 0, 0); }

@@ -23,6 +23,43 @@ void ConRenderClose() {
     RenderCopy = nullptr;
 }
 
+namespace {
+
+// A run of UTF-16 characters: drawn together, each placed at its own
+// cell(s) by the advance array so the grid stays fixed-pitch whatever
+// width the glyph (or the font the system links in for it) has; a wide
+// character's second cell gives no unit, only its width. A surrogate pair
+// is drawn by a call of its own.
+void DrawUnicode(HDC dc, int32_t y, const ConRowCopy& row, const ConRun& r) {
+    const int32_t cw = ConsoleBuffer.CellWidth;
+    WCHAR units[ConCols];
+    INT advance[ConCols];
+    int32_t count = 0, x = r.Col * cw;
+    auto flush = [&] {
+        if (count) ExtTextOutW(dc, x, y, 0, nullptr, units, (UINT)count, advance);
+        for (int32_t i = 0; i < count; i++) x += advance[i];
+        count = 0;
+    };
+    for (int32_t col = r.Col; col < r.Col + r.Length; col++) {
+        const WCHAR u = row.uni[col];
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            flush();
+            ConDrawPair(dc, x, y, row.uni + col);
+            x += 2 * cw;
+            col++;
+        } else if (u == ConUniTrail) {
+            if (count) advance[count - 1] += cw;
+            else x += cw;
+        } else {
+            units[count] = u, advance[count] = cw;
+            count++;
+        }
+    }
+    flush();
+}
+
+}  // namespace
+
 void ConDrawRow(HDC dc, int32_t y, int32_t right, const ConRowCopy& row) {
     const int32_t cw = ConsoleBuffer.CellWidth, ch = ConsoleBuffer.CellHeight;
     SIZE extent = {0, 0};
@@ -38,7 +75,8 @@ void ConDrawRow(HDC dc, int32_t y, int32_t right, const ConRowCopy& row) {
         const ConRun& r = runs[i];
         if (i == 0 || r.Fore != runs[i - 1].Fore) SetTextColor(dc, r.Fore);
         if (i == 0 || r.Back != runs[i - 1].Back) SetBkColor(dc, r.Back);
-        if (r.Joined) ExtTextOutA(dc, r.Col * cw, y, 0, nullptr, row.text + r.Col, (UINT)r.Length, advance);
+        if (r.Unicode) DrawUnicode(dc, y, row, r);
+        else if (r.Joined) ExtTextOutA(dc, r.Col * cw, y, 0, nullptr, row.text + r.Col, (UINT)r.Length, advance);
         else TextOutA(dc, r.Col * cw, y, row.text + r.Col, r.Length);
     }
 }

@@ -49,6 +49,13 @@ void ConRenderClose();
 // the client's right edge. Expects the console font selected into dc.
 void ConDrawRow(HDC dc, int32_t y, int32_t right, const ConRowCopy& row);
 
+// Characters past U+FFFF (con_pairs.cpp): the fallback font made for the
+// console's font, and given back; a pair drawn in its two cells at x, y,
+// with the console font selected into dc.
+void ConPairsFont(const LOGFONTA& console);
+void ConPairsClose();
+void ConDrawPair(HDC dc, int32_t x, int32_t y, const WCHAR* pair);
+
 // The DPI (con_dpi.cpp): of a window (null: the system's); pixels at 96
 // DPI scaled to the window's; the font and cell made for a DPI (false when
 // the font cannot be made); the first size scaled from 96 DPI; a move to a

@@ -57,6 +57,7 @@ void OnDestroy() {
     ConsoleFront.BlankDC = nullptr;
     ConsoleFront.BlankBitmap = nullptr;
     ConRenderClose();
+    ConPairsClose();
     PostQuitMessage(0);
 }
 

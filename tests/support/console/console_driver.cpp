@@ -44,6 +44,33 @@ std::string ConsoleGridRow(int32_t row) {
     return text ? std::string(text, strnlen(text, ConCols)) : std::string();
 }
 
+std::string ConsoleGridChars(int32_t row) {
+    std::u16string units;
+    {
+        std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+        const char* text = ConsoleBuffer.RowText[row];
+        const WCHAR* uni = ConsoleBuffer.RowUni[row];
+        const int32_t n = text ? (int32_t)strnlen(text, ConCols) : 0;
+        for (int32_t col = 0; col < n;) {
+            if (uni[col]) {
+                if (uni[col] != ConUniTrail) units.push_back((char16_t)uni[col]);
+                col++;
+                continue;
+            }
+            int32_t end = col;
+            while (end < n && !uni[end]) end++;
+            WCHAR wide[ConCols];
+            const int got = MultiByteToWideChar(CP_ACP, 0, text + col, end - col, wide, ConCols);
+            units.append((const char16_t*)wide, (size_t)got);
+            col = end;
+        }
+    }
+    std::string utf8((size_t)units.size() * 3, 0);
+    utf8.resize((size_t)WideCharToMultiByte(CP_UTF8, 0, (const WCHAR*)units.data(), (int)units.size(), utf8.data(),
+                                            (int)utf8.size(), nullptr, nullptr));
+    return utf8;
+}
+
 int32_t ConsoleCursorRow() {
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     return ConsoleBuffer.CursorRow;

@@ -55,6 +55,9 @@ private:
 // The grid, read under the console lock: a row's text (bytes before its NUL)
 // and the cursor.
 std::string ConsoleGridRow(int32_t row);
+// A row's characters in UTF-8: code-page cells decoded, UTF-16 cells as
+// they are.
+std::string ConsoleGridChars(int32_t row);
 int32_t ConsoleCursorRow();
 int32_t ConsoleCursorCol();
 

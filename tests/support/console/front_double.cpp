@@ -24,6 +24,7 @@ struct Task {
 struct Cell {
     char byte = 0;
     FrontCellColours colours;
+    char16_t uni = 0;
 };
 
 // Mutex guards every field but Copies (the window thread's) and the
@@ -44,6 +45,7 @@ struct FrontDoubleState {
     int32_t Beeps = 0;
     bool HasClip = false;
     std::string Clip;
+    std::u16string ClipWide;
     int32_t ClipPuts = 0;
     ConViewInfo View{};
     ConRowCopy Copies[ConRows];
@@ -81,8 +83,9 @@ void Pass(bool paint) {
         for (int32_t k = 0; k < n; k++) {
             const int32_t end = runs[k].Col + runs[k].Length;
             for (int32_t col = runs[k].Col; col < end && col < cols;) {
-                const int32_t len = IsDBCSLeadByte((BYTE)c.text[col]) && col + 1 < end ? 2 : 1;
-                for (int32_t b = 0; b < len; b++) shown.push_back(Cell{c.text[col + b], {runs[k].Fore, runs[k].Back}});
+                const int32_t len = IsDBCSLeadByte((BYTE)c.text[col]) && !c.uni[col] && col + 1 < end ? 2 : 1;
+                for (int32_t b = 0; b < len; b++)
+                    shown.push_back(Cell{c.text[col + b], {runs[k].Fore, runs[k].Back}, (char16_t)c.uni[col + b]});
                 col += len;
             }
         }
@@ -242,6 +245,13 @@ std::string FrontScreenRow(int32_t row) {
     return shown;
 }
 
+std::u16string FrontScreenUnits(int32_t row) {
+    std::lock_guard<std::mutex> lock(Front.Mutex);
+    std::u16string shown;
+    for (const Cell& c : Front.Screen[row]) shown.push_back(c.uni ? c.uni : (char16_t)(BYTE)c.byte);
+    return shown;
+}
+
 FrontCellColours FrontScreenCell(int32_t row, int32_t col) {
     std::lock_guard<std::mutex> lock(Front.Mutex);
     const std::vector<Cell>& cells = Front.Screen[row];
@@ -283,6 +293,11 @@ std::string FrontClipboard(int32_t* puts) {
     std::lock_guard<std::mutex> lock(Front.Mutex);
     if (puts) *puts = Front.ClipPuts;
     return Front.Clip;
+}
+
+std::u16string FrontClipboardWide() {
+    std::lock_guard<std::mutex> lock(Front.Mutex);
+    return Front.ClipWide;
 }
 
 ConViewInfo FrontViewInfo() {
@@ -356,10 +371,15 @@ int32_t ConFrontClipboardText(char* out, int32_t most) {
     return n;
 }
 
-void ConFrontClipboardPut(const char* text, int32_t length) {
+void ConFrontClipboardPut(const uint16_t* text, int32_t length) {
     std::lock_guard<std::mutex> lock(Front.Mutex);
     Front.HasClip = true;
-    Front.Clip.assign(text, (size_t)length);
+    Front.ClipWide.assign((const char16_t*)text, (size_t)length);
+    // What a program asking for the code page's text would get.
+    const WCHAR* wide = (const WCHAR*)text;
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    Front.Clip.assign((size_t)bytes, 0);
+    WideCharToMultiByte(CP_ACP, 0, wide, length, Front.Clip.data(), bytes, nullptr, nullptr);
     Front.ClipPuts++;
 }
 

@@ -49,6 +49,9 @@ void FrontRepaint();
 // The screen as drawn so far: a row's bytes (cells never drawn read as
 // NUL up to the last drawn one), and one cell's colours.
 std::string FrontScreenRow(int32_t row);
+// The same a cell a unit: a character's UTF-16 (ConUniTrail for the second
+// cell of a wide one), else the cell's byte.
+std::u16string FrontScreenUnits(int32_t row);
 struct FrontCellColours {
     COLORREF fore = 0, back = 0;
 };
@@ -72,8 +75,10 @@ FrontCaret FrontGetCaret();
 int32_t FrontBeeps();
 // What ConFrontClipboardText finds (nullptr: no text at all).
 void FrontSetClipboard(const char* text);
-// The clipboard's text, and how many times a copy put text there.
+// The clipboard's text as the code page has it, and how many times a copy
+// put text there.
 std::string FrontClipboard(int32_t* puts = nullptr);
+std::u16string FrontClipboardWide();  // the UTF-16 last put there
 // The view as the last pass left it (the front's scroll bars).
 ConViewInfo FrontViewInfo();
 

@@ -1,0 +1,43 @@
+// How many cells a character takes on the console: two for the East Asian
+// wide and full-width characters (Hangul, CJK ideographs, kana, full-width
+// forms, the emoji drawn wide), one for the rest. Everything past U+FFFF
+// takes two: a surrogate pair keeps one cell per unit, and most of what
+// lies there (emoji, rare ideographs) is wide anyway.
+//
+// The table lists the wide ranges of the Basic Multilingual Plane in
+// order; a lookup is a binary search over it.
+#include "rt_console.h"
+
+namespace {
+
+struct Range {
+    uint16_t first, last;
+};
+
+const Range kWide[] = {
+    {0x1100, 0x115F}, {0x231A, 0x231B}, {0x2329, 0x232A}, {0x23E9, 0x23EC}, {0x23F0, 0x23F0},
+    {0x23F3, 0x23F3}, {0x25FD, 0x25FE}, {0x2614, 0x2615}, {0x2648, 0x2653}, {0x267F, 0x267F},
+    {0x2693, 0x2693}, {0x26A1, 0x26A1}, {0x26AA, 0x26AB}, {0x26BD, 0x26BE}, {0x26C4, 0x26C5},
+    {0x26CE, 0x26CE}, {0x26D4, 0x26D4}, {0x26EA, 0x26EA}, {0x26F2, 0x26F3}, {0x26F5, 0x26F5},
+    {0x26FA, 0x26FA}, {0x26FD, 0x26FD}, {0x2705, 0x2705}, {0x270A, 0x270B}, {0x2728, 0x2728},
+    {0x274C, 0x274C}, {0x274E, 0x274E}, {0x2753, 0x2755}, {0x2757, 0x2757}, {0x2795, 0x2797},
+    {0x27B0, 0x27B0}, {0x27BF, 0x27BF}, {0x2B1B, 0x2B1C}, {0x2B50, 0x2B50}, {0x2B55, 0x2B55},
+    {0x2E80, 0x303E}, {0x3041, 0x33FF}, {0x3400, 0x4DBF}, {0x4E00, 0x9FFF}, {0xA000, 0xA4CF},
+    {0xA960, 0xA97F}, {0xAC00, 0xD7A3}, {0xF900, 0xFAFF}, {0xFE10, 0xFE19}, {0xFE30, 0xFE6F},
+    {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6},
+};
+
+}  // namespace
+
+int32_t ConCharCells(uint32_t c) {
+    if (c > 0xFFFF) return 2;
+    if (c < kWide[0].first) return 1;
+    int32_t lo = 0, hi = (int32_t)(sizeof kWide / sizeof kWide[0]) - 1;
+    while (lo <= hi) {
+        const int32_t mid = (lo + hi) / 2;
+        if (c < kWide[mid].first) hi = mid - 1;
+        else if (c > kWide[mid].last) lo = mid + 1;
+        else return 2;
+    }
+    return 1;
+}
