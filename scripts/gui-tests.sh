@@ -617,6 +617,61 @@ encoding_checks() {
     done
 }
 
+# ------------------------------------------------------- Unicode characters
+# A list of names in UTF-8 and in UTF-16 with what code page 932 lacks
+# (accented Latin, Hangul, simplified Chinese, an emoji): the console shows
+# each character in its cells, drawn in the console font with the system's
+# font links (a pair through the emoji face), pixel-exact against the names
+# drawn one character at a time in UTF-16; a copy of everything holds the
+# names' exact UTF-16.
+
+unicode_checks() {
+    local dir="$OUT/unicode" kind
+    rm -rf "$dir"; mkdir -p "$dir"
+    local names=(Müller José Søren 김민준 张伟 😀)
+    printf '%s\r\n' "${names[@]}" >"$dir/list.txt"
+    for kind in UTF-8 'UTF-16 LE'; do
+        local name=names8.txt
+        if [ "$kind" = UTF-8 ]; then cp "$dir/list.txt" "$dir/$name"
+        else name=names16.txt; { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$dir/list.txt"; } >"$dir/$name"; fi
+        LIMIT=60 start_program "$dir" "$APP"
+        local pid=$RUN_PID
+        if [ -z "$(window_id)" ]; then
+            wait_exit "$pid" 1
+            fail "$kind names" "no window appeared (exit code $EXIT_RC)"
+            continue
+        fi
+        answer "$name" "out-$name" '<' '>'
+        local rows=(" Input file name ? $name" " Output file name ? out-$name" ' mae ? <' ' ato ? >'
+                    "入力「$name」は $kind として読みます") n why=""
+        for n in "${names[@]}"; do rows+=("<$n>"); done
+        rows+=(osimai)
+        TEXT_REF_WIDE=1 screen_matches "uni-${name%.txt}" 5 "${rows[@]}" ||
+            why+="$DIFF pixels differ from the reference drawing (see $OUT/uni-${name%.txt}-diff.png); "
+        key ctrl+a; key Return
+        sleep 0.3
+        local copied
+        copied=$(helper clip_get | sed -n 's/^unicode=//p' | xxd -r -p | iconv -f UTF-16LE -t UTF-8 2>&1 | tr -d '\r')
+        grep -qzF "$(printf '<%s>\n' "${names[@]}")" <<<"$copied" || why+="the copy: '$(tr '\n' '|' <<<"$copied")'; "
+        if [ "$kind" = UTF-8 ]; then
+            local frame
+            inspect
+            read -r -a frame <<<"$(field frame)"
+            if [ ${#frame[@]} = 4 ]; then
+                convert "$OUT/uni-${name%.txt}-full.png" \
+                    -crop "$((frame[2] - frame[0]))x$((frame[3] - frame[1]))+${frame[0]}+${frame[1]}" \
+                    +repage -crop 640x280+0+0 +repage "$OUT/unicode-window.png"
+                [ $DOCS = 1 ] && mkdir -p "$ROOT/docs" && cp "$OUT/unicode-window.png" "$ROOT/docs/unicode.png"
+            fi
+        fi
+        helper prompt_close
+        wait_exit "$pid" 10
+        [ "$EXIT_RC" = 0 ] || why+="exit code $EXIT_RC; "
+        if [ -z "$why" ]; then pass "$kind names with accents, Hangul, Chinese and an emoji shown as their characters (pixel-exact) and copied as their UTF-16"
+        else fail "$kind names" "$why"; fi
+    done
+}
+
 # ---------------------------------------------------------- Windows habits
 # A file dropped on the window as a file manager drops it (XDND through
 # Wine, tests/gui/xdnd_drop.c), an answer edited with the arrows, Home and
@@ -1024,6 +1079,7 @@ fi
 if [ -f "$APP" ]; then
     app_checks
     encoding_checks
+    unicode_checks
     habits_checks
     as_given_checks
     view_checks

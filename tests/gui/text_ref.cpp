@@ -7,12 +7,48 @@
 // TEXT_REF_DPI scales the font as the console scales it at that DPI. Prints the cell size
 // measured from the font as "cell=W H" and the face the system chose for it
 // as "face=NAME". With TEXT_REF_WIDE set, rows are drawn as UTF-16 instead,
-// each character (a surrogate pair whole) by a call of its own at its cell:
-// two cells from U+1100 on, one below it (true of the texts the checks use).
+// each character by a call of its own at its cell: two cells from U+1100
+// on, one below it (true of the texts the checks use). A surrogate pair is
+// drawn by the glyph Uniscribe finds for it in the console font or, failing
+// that, in "Segoe UI Emoji", clipped to its two cells.
 #include "gui_helper.h"
+
+#include <usp10.h>
 
 #include <cstdio>
 #include <cstring>
+
+// The glyph of a surrogate pair in the font selected into dc, or 0.
+WORD PairGlyph(HDC dc, const wchar_t* pair) {
+    SCRIPT_CACHE cache = nullptr;
+    SCRIPT_ANALYSIS analysis{};
+    WORD glyphs[4], clusters[2];
+    SCRIPT_VISATTR attributes[4];
+    int count = 0;
+    HRESULT shaped = ScriptShape(dc, &cache, pair, 2, 4, &analysis, glyphs, clusters, attributes, &count);
+    ScriptFreeCache(&cache);
+    return shaped == S_OK && count == 1 ? glyphs[0] : 0;
+}
+
+void DrawPair(HDC dc, HFONT font, int x, int y, int w, int h, const wchar_t* pair) {
+    LOGFONTA logfont;
+    GetObjectA(font, sizeof logfont, &logfont);
+    LOGFONTW emoji{};
+    emoji.lfHeight = logfont.lfHeight;
+    emoji.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(emoji.lfFaceName, L"Segoe UI Emoji");
+    HFONT fallback = CreateFontIndirectW(&emoji);
+    WORD glyph = PairGlyph(dc, pair);
+    if (!glyph) {
+        SelectObject(dc, fallback);
+        glyph = PairGlyph(dc, pair);
+        if (!glyph) SelectObject(dc, font);
+    }
+    RECT cells = {x, y, x + w, y + h};
+    ExtTextOutW(dc, x, y, ETO_GLYPH_INDEX | ETO_OPAQUE | ETO_CLIPPED, &cells, (LPCWSTR)&glyph, 1, &w);
+    SelectObject(dc, font);
+    DeleteObject(fallback);
+}
 
 int main() {
     SetProcessDPIAware();  // pixels are pixels, whatever the system's DPI
@@ -60,7 +96,8 @@ int main() {
         int y = (int)(r - 4) * cellH, cell = 0;
         for (size_t c = 0; c < row.size(); c++) {
             int n = IS_HIGH_SURROGATE(row[c]) && c + 1 < row.size() ? 2 : 1;
-            ExtTextOutW(dc, cell * cellW, y, 0, nullptr, row.c_str() + c, (UINT)n, nullptr);
+            if (n == 2) DrawPair(dc, font, cell * cellW, y, 2 * cellW, cellH, row.c_str() + c);
+            else ExtTextOutW(dc, cell * cellW, y, 0, nullptr, row.c_str() + c, 1, nullptr);
             cell += n == 2 || row[c] >= 0x1100 ? 2 : 1;
             c += n - 1;
         }
