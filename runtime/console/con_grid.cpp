@@ -93,10 +93,10 @@ void ConScrollUp() {
     // cleared only in a row that holds some: its first byte of the kind.
     ConRowSlot& slot = Slot(ConsoleBuffer.Top + ConRows - 1);
     const size_t used = strlen(slot.text);
+    if (memchr(slot.text, ConUniByte, used)) RtlZeroMemory(slot.uni, used * sizeof(WCHAR));
     RtlZeroMemory(slot.text, used);
     RtlZeroMemory(slot.fore, used * sizeof(COLORREF));
     RtlZeroMemory(slot.back, used * sizeof(COLORREF));
-    if (memchr(slot.text, ConUniByte, used)) RtlZeroMemory(slot.uni, used * sizeof(WCHAR));
     PointRow(ConRows - 1);
     // The slot the next scroll takes: asked of memory now, so that the
     // wait for it overlaps the printing of this row.

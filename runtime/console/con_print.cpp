@@ -105,8 +105,8 @@ void ConPrintWide(const WCHAR* text, int32_t n) {
             } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
                 LayChar(u, text[i + 1], 2);
                 i++;
-            } else if (u >= 0xD800 && u <= 0xDFFF) {
-                LayChar(0xFFFD, 0, 1);
+            } else if ((u >= 0xD800 && u <= 0xDFFF) || u == ConUniTrail) {
+                LayChar(0xFFFD, 0, 1);  // U+FFFF, no character, marks a second cell
             } else {
                 const int32_t cells = ConCharCells(u);
                 LayChar(u, ConUniTrail, cells);

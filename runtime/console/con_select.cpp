@@ -143,10 +143,7 @@ bool ConSelectedCells(int64_t line, int32_t* first, int32_t* last) {
     if (slot) {
         const int32_t n = lstrlenA(slot->text);
         for (int32_t s = 0; s < n && s <= b;) {
-            const int32_t len = s + 1 < n && (slot->uni[s] ? ConUniSecond(slot->uni[s + 1])
-                                                           : IsDBCSLeadByte((BYTE)slot->text[s]) && !slot->uni[s + 1])
-                                    ? 2
-                                    : 1;
+            const int32_t len = ConCellsAt(slot->text, slot->uni, s, n);
             if (a > s && a < s + len) a = s;
             if (b >= s && b < s + len) b = s + len - 1;
             s += len;

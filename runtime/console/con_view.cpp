@@ -80,8 +80,8 @@ void CopyLine(int64_t line, int32_t left, ConRowCopy& c) {
     RtlMoveMemory(c.uni, slot->uni + left, (size_t)c.n * sizeof(WCHAR));
     // A character cut by the left edge shows as a blank.
     int32_t start = 0;
-    while (start < left) start += IsDBCSLeadByte((BYTE)slot->text[start]) && start + 1 < length ? 2 : 1;
-    if (start > left || ConUniSecond(c.uni[0])) c.text[0] = ' ', c.uni[0] = 0;
+    while (start < left) start += ConCellsAt(slot->text, slot->uni, start, length);
+    if (start > left) c.text[0] = ' ', c.uni[0] = 0;
     int32_t first, last;
     if (!ConSelectedCells(line, &first, &last)) return;
     for (int32_t col = first - left < 0 ? 0 : first - left; col <= last - left && col < c.n; col++) {

@@ -43,6 +43,13 @@ enum : WCHAR { ConUniTrail = 0xFFFF };  // the second cell of a wide BMP charact
 enum : char { ConUniByte = '?' };       // the byte a character's cells hold in text
 // The second cell of a two-cell character (the cell before it starts it).
 inline bool ConUniSecond(WCHAR u) { return u == ConUniTrail || (u >= 0xDC00 && u <= 0xDFFF); }
+// Cells of the character that starts at col of a row of n cells: two for
+// a UTF-16 one followed by its second cell, or a lead byte followed by a
+// code-page byte; one otherwise.
+inline int32_t ConCellsAt(const char* text, const WCHAR* uni, int32_t col, int32_t n) {
+    if (col + 1 >= n) return 1;
+    return (uni[col] ? ConUniSecond(uni[col + 1]) : IsDBCSLeadByte((BYTE)text[col]) && !uni[col + 1]) ? 2 : 1;
+}
 // Cells a character takes: 2 for East Asian wide and full-width characters
 // and everything past U+FFFF, 1 otherwise (con_char_cells.cpp).
 int32_t ConCharCells(uint32_t c);
@@ -204,7 +211,7 @@ ConRowSlot* ConLineSlot(int64_t line);
 void ConPrint(RtString text);
 void ConPrintText(const char* text);  // the same for a borrowed text, up to its NUL
 // The same for n units of UTF-16: each character in its cells (ASCII as
-// the code page's bytes), a unit that is half of no pair as U+FFFD; a
+// the code page's bytes), a unit that is half of no pair, and U+FFFF, as U+FFFD; a
 // character too wide for what is left of the row ends the row's text.
 void ConPrintWide(const WCHAR* text, int32_t n);
 // The console input statement: prompt, wait for a typed line, store its

@@ -19,6 +19,9 @@
 //               exactly the selected cells, as a model of the selection
 //               kept here says (whole characters, line order or a box,
 //               each row's trailing blanks dropped, rows joined by CR LF)
+//   k % 8 == 7  UTF-16 print: a length byte L, then 2L bytes of units (any:
+//               pairs, lone surrogates, wide and narrow characters, ASCII),
+//               after which every row's cells must be whole characters
 //   otherwise   print: a length byte L, then L bytes
 #include <algorithm>
 #include <string>
@@ -38,6 +41,27 @@ struct Selection {
 std::string LineText(int64_t line) {
     const ConRowSlot* slot = ConLineSlot(line);
     return slot ? std::string(slot->text, strnlen(slot->text, ConCols)) : std::string();
+}
+std::u16string LineUnits(int64_t line) {
+    const ConRowSlot* slot = ConLineSlot(line);
+    return slot ? std::u16string((const char16_t*)slot->uni, strnlen(slot->text, ConCols)) : std::u16string();
+}
+
+// Every row's UTF-16 cells: only where its text holds the placeholder and
+// before its NUL, a second cell after a first, a high unit before a low.
+void CheckCells() {
+    for (int r = 0; r < ConRows; r++) {
+        const char* text = ConsoleBuffer.RowText[r];
+        const WCHAR* uni = ConsoleBuffer.RowUni[r];
+        for (int32_t c = 0; c < ConCols; c++) {
+            if (!uni[c]) continue;
+            FuzzCheck(text[c] == ConUniByte, "a UTF-16 cell without its placeholder byte");
+            const bool second = ConUniSecond(uni[c]), high = uni[c] >= 0xD800 && uni[c] <= 0xDBFF;
+            FuzzCheck(!second || (c > 0 && uni[c - 1] && !ConUniSecond(uni[c - 1])), "half of a character alone");
+            FuzzCheck(!high || (c + 1 < ConCols && uni[c + 1] >= 0xDC00 && uni[c + 1] <= 0xDFFF), "a pair split");
+            FuzzCheck(uni[c] != ConUniTrail || ConCharCells(uni[c - 1]) == 2, "a narrow character in two cells");
+        }
+    }
 }
 
 // The cell under the mouse, inside the lines kept and a row's cells.
@@ -72,26 +96,43 @@ void Mouse(Selection& sel, uint32_t action, int32_t col, int32_t row, bool shift
     }
 }
 
-// What a copy of the selection holds.
-std::string Expected(const Selection& sel) {
+// What a copy of the selection holds, in UTF-16.
+std::u16string Expected(const Selection& sel) {
     const bool swap = sel.endLine < sel.anchorLine || (sel.endLine == sel.anchorLine && sel.endCol < sel.anchorCol);
     const int64_t l1 = swap ? sel.endLine : sel.anchorLine, l2 = swap ? sel.anchorLine : sel.endLine;
     const int32_t c1 = swap ? sel.endCol : sel.anchorCol, c2 = swap ? sel.anchorCol : sel.endCol;
-    std::string out;
+    std::u16string out;
     for (int64_t line = std::max(l1, ConsoleBuffer.Top - ConsoleBuffer.History); line <= l2; line++) {
         const std::string t = LineText(line);
+        const std::u16string u = LineUnits(line);
         int32_t a = sel.box ? std::min(c1, c2) : line == l1 ? c1 : 0;
         int32_t b = sel.box ? std::max(c1, c2) : line == l2 ? c2 : ConCols - 1;
         for (int32_t s = 0, n = (int32_t)t.size(); s < n && s <= b;) {
-            const int32_t len = IsDBCSLeadByte((BYTE)t[(size_t)s]) && s + 1 < n ? 2 : 1;
+            const bool two = s + 1 < n && (u[(size_t)s] ? ConUniSecond(u[(size_t)s + 1])
+                                                        : IsDBCSLeadByte((BYTE)t[(size_t)s]) && !u[(size_t)s + 1]);
+            const int32_t len = two ? 2 : 1;
             if (a > s && a < s + len) a = s;
             if (b >= s && b < s + len) b = s + len - 1;
             s += len;
         }
-        std::string cells = a < (int32_t)t.size() ? t.substr((size_t)a, (size_t)(std::min<int32_t>(b, (int32_t)t.size() - 1) - a + 1)) : "";
-        while (!cells.empty() && cells.back() == ' ') cells.pop_back();
-        out += cells;
-        if (line < l2) out += "\r\n";
+        b = std::min<int32_t>(b, (int32_t)t.size() - 1);
+        while (b >= a && t[(size_t)b] == ' ') b--;
+        // Code-page cells decoded a stretch at a time; a wide character's
+        // second cell gives nothing.
+        for (int32_t c = a; c <= b;) {
+            if (u[(size_t)c]) {
+                if (u[(size_t)c] != ConUniTrail) out += u[(size_t)c];
+                c++;
+                continue;
+            }
+            int32_t end = c;
+            while (end <= b && !u[(size_t)end]) end++;
+            WCHAR wide[ConCols];
+            const int got = MultiByteToWideChar(CP_ACP, 0, t.data() + c, end - c, wide, ConCols);
+            out.append((const char16_t*)wide, (size_t)got);
+            c = end;
+        }
+        if (line < l2) out += u"\r\n";
     }
     return out;
 }
@@ -124,11 +165,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Mouse(sel, a % 4, (uint8_t)m[1] % 40 - 4, (uint8_t)m[2] % 24 - 4, a & 16, a & 32);
         } else if (k % 8 == 6) {
             if (sel.shown) {
-                const std::string expected = Expected(sel);
+                const std::u16string expected = Expected(sel);
                 int32_t before = 0, after = 0;
                 FrontClipboard(&before);
                 ConMouse(ConMouseRight, 0, 0, false, false);
-                FuzzCheck(FrontClipboard(&after) == expected && after == before + 1, "the copy is not the selected cells");
+                FrontClipboard(&after);
+                FuzzCheck(FrontClipboardWide() == expected && after == before + 1, "the copy is not the selected cells");
                 FuzzCheck(!ConSelectionShown(), "a copy left the selection shown");
                 sel = Selection{};
             }
@@ -144,6 +186,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::string text;
             for (size_t i = 0; i < count && text.size() < 16384; i++) text += piece;
             Print(text);
+        } else if (k % 8 == 7) {
+            std::string len = in.Take(1);
+            const std::string bytes = in.Take(len.empty() ? 0 : 2 * (size_t)(uint8_t)len[0]);
+            std::u16string units;
+            for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+                units += (char16_t)((uint8_t)bytes[i] | (uint8_t)bytes[i + 1] << 8);
+            ConPrintWide((const WCHAR*)units.data(), (int32_t)units.size());
+            std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
+            CheckCells();
         } else {
             std::string len = in.Take(1);
             Print(in.Take(len.empty() ? 0 : (uint8_t)len[0]));

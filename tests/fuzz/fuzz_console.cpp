@@ -57,15 +57,22 @@ std::string FuzzVisibleLine(int32_t row, int32_t width) {
     std::lock_guard<std::recursive_mutex> lock(ConsoleBuffer.Lock);
     const ConRowSlot* slot = ConLineSlot(ConsoleView.Top + row);
     const char* text = slot ? slot->text : "";
+    const WCHAR* uni = slot ? slot->uni : nullptr;
     const int32_t n = (int32_t)strnlen(text, ConCols), left = ConsoleView.Left;
+    // Cells of the character at c: a UTF-16 one followed by its second
+    // cell, or a lead byte followed by a byte, takes two.
+    auto cells = [&](int32_t c) {
+        if (c + 1 >= n) return 1;
+        return (uni[c] ? ConUniSecond(uni[c + 1]) : IsDBCSLeadByte((BYTE)text[c]) && !uni[c + 1]) ? 2 : 1;
+    };
     int32_t col = 0, start = 0;
-    while (start < left && start < n) start += (IsDBCSLeadByte((BYTE)text[start]) && start + 1 < n) ? 2 : 1;
+    while (start < left && start < n) start += cells(start);
     std::string shown;
     if (left >= n || width <= 0) return shown;
     if (start > left) shown = " ", col = start;  // a character cut by the left edge
     else col = left;
     while (col < n && (col - left) * ConsoleBuffer.CellWidth < width) {
-        const int32_t len = (IsDBCSLeadByte((BYTE)text[col]) && col + 1 < n) ? 2 : 1;
+        const int32_t len = cells(col);
         shown.append(text + col, (size_t)len);
         col += len;
     }

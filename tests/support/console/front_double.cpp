@@ -83,7 +83,7 @@ void Pass(bool paint) {
         for (int32_t k = 0; k < n; k++) {
             const int32_t end = runs[k].Col + runs[k].Length;
             for (int32_t col = runs[k].Col; col < end && col < cols;) {
-                const int32_t len = IsDBCSLeadByte((BYTE)c.text[col]) && !c.uni[col] && col + 1 < end ? 2 : 1;
+                const int32_t len = ConCellsAt(c.text, c.uni, col, end);
                 for (int32_t b = 0; b < len; b++)
                     shown.push_back(Cell{c.text[col + b], {runs[k].Fore, runs[k].Back}, (char16_t)c.uni[col + b]});
                 col += len;
