@@ -16,11 +16,15 @@
 #           items (bench/file_bench.cpp), three times in one process
 #   utf8    100000 items with a Japanese word in UTF-8, beside the same items
 #           in Shift-JIS
+#   big     1,000,000 lines of 1,002 bytes, a 1 GB file
 #   huge    5,000,000 lines of 1,002 bytes, a 5 GB file (not run unless
 #           asked for with --only: it needs 5 GB of disk and minutes)
 #
+# Beside awk, every run times `wc -l` on the same file (from the page cache,
+# as the program reads it): what merely reading the file costs.
+#
 #   bash bench/run-bench.sh [WIN_BUILD_DIR] [--sizes "N N ..."] [--cap SECONDS]
-#                           [--only "items wide long file utf8 huge"] [--wide-items N]
+#                           [--only "items wide long file utf8 big huge"] [--wide-items N]
 #
 # WIN_BUILD_DIR defaults to the build this machine's Wine runs
 # (scripts/win-target.sh: build/win32, or build/win64 where 32-bit programs
@@ -39,12 +43,13 @@ win_target_choose
 BUILD="$WIN_BUILD"
 SIZES="1000 10000 100000 1000000"
 CAP=900
-ONLY="items wide long file utf8"
+ONLY="items wide long file utf8 big"
 WIDE=100000
 ENC_ITEMS=100000
 HUGE_ITEMS=5000000  # 5.01 GB
+BIG_ITEMS=1000000   # 1.00 GB
 usage() {
-    echo "usage: $0 [WIN_BUILD_DIR] [--sizes \"N N ...\"] [--cap SECONDS] [--only \"items wide long file utf8 huge\"] [--wide-items N]" >&2
+    echo "usage: $0 [WIN_BUILD_DIR] [--sizes \"N N ...\"] [--cap SECONDS] [--only \"items wide long file utf8 big huge\"] [--wide-items N]" >&2
     exit 2
 }
 while [ $# -gt 0 ]; do
@@ -177,6 +182,10 @@ time_awk() {  # dir
     AWK_MS=""
     cmp -s "$dir/awk-out.txt" "$dir/expected.txt" && AWK_MS=$(awk -v d=$((t1 - t0)) 'BEGIN { printf "%.1f", d / 1e6 }')
     rm -f "$dir/awk-out.txt"
+    t0=$(date +%s%N)
+    wc -l "$dir/in.txt" >/dev/null
+    t1=$(date +%s%N)
+    WC_MS=$(awk -v d=$((t1 - t0)) 'BEGIN { printf "%.1f", d / 1e6 }')
 }
 
 # ------------------------------------------------------------------ a run
@@ -245,8 +254,8 @@ run_workload() {  # label kind items limit-seconds
     time_awk "$dir"
     local ratio="-"
     [ -n "$AWK_MS" ] && ratio=$(awk -v a="$AWK_MS" -v p="$MS" 'BEGIN { printf "%.1f", p / (a > 0 ? a : 0.1) }')
-    printf '[bench] %-14s %8d items %10.3f s %9d items/s   awk %8s ms  ratio %6s   (exit code 0, output checked)\n' \
-        "$label" "$n" "$(awk -v ms="$MS" 'BEGIN { printf "%.3f", ms / 1000 }')" "$RATE" "${AWK_MS:-failed}" "$ratio"
+    printf '[bench] %-14s %8d items %10.3f s %9d items/s   awk %8s ms  ratio %6s   wc -l %8s ms   (exit code 0, output checked)\n' \
+        "$label" "$n" "$(awk -v ms="$MS" 'BEGIN { printf "%.3f", ms / 1000 }')" "$RATE" "${AWK_MS:-failed}" "$ratio" "$WC_MS"
     rm -rf "$dir"
     return 0
 }
@@ -314,6 +323,10 @@ if wants utf8; then
     else
         FAILS=$((FAILS + 1))
     fi
+fi
+if wants big; then
+    note "big: $BIG_ITEMS lines of 1,002 bytes ($((BIG_ITEMS * 1002 / 1000000)) MB)"
+    run_workload "big-$BIG_ITEMS" huge "$BIG_ITEMS" "$CAP" || FAILS=$((FAILS + 1))
 fi
 if wants huge; then
     note "huge: $HUGE_ITEMS lines of 1,002 bytes ($((HUGE_ITEMS * 1002 / 1000000)) MB), past 4 GiB"
