@@ -1,6 +1,7 @@
-// FileInput: the item reader. It reads byte by byte through the reader's
-// block (file_read_buffer.cpp); a byte read only to look at it is given
-// back, so that after every statement the reader's position lies exactly
+// FileInput: the item reader. It reads through the reader's block
+// (file_read_buffer.cpp), the runs of bytes no rule looks at in one move
+// (file_scan.cpp) and the others byte by byte; a byte read only to look at
+// it is given back, so that after every statement the reader's position lies exactly
 // behind the last consumed byte (FileEof relies on it).
 //
 // A file that FileDetectEncoding found to be UTF-16 is read by code unit
@@ -32,6 +33,18 @@ struct Item {
         bytes[length++] = (char)c;
         return true;
     }
+    // n bytes at once; false (nothing added) when that would be too large.
+    bool Append(const unsigned char* from, uint32_t n) {
+        if (length + n + 1 > capacity) {
+            char* grown = FileReadItemBuffer(length + n + 1);
+            if (!grown) return false;
+            bytes = grown;
+            capacity = FileRead.ItemCapacity;
+        }
+        RtlMoveMemory(bytes + length, from, n);
+        length += n;
+        return true;
+    }
 };
 
 // One number's reader during one statement, a byte at a time.
@@ -46,6 +59,15 @@ struct ByteReader {
     }
     void GiveBack() { FileReadGiveBack(slot); }
     bool Put(Item& item, uint32_t c, bool) { return item.Add((unsigned char)c); }
+    // The item's bytes up to the next one its rules must look at, taken
+    // from the read-ahead block in one move (file_scan.cpp). Were they too
+    // many to hold, none is taken: a byte at a time then finds the limit.
+    void Plain(Item& item, bool quoted, bool string_target) {
+        if (!slot->ReadAhead || slot->Next == slot->End) return;
+        const unsigned char* from = slot->Block + slot->Next;
+        const uint32_t n = FileScanPlain(from, slot->End - slot->Next, quoted, string_target);
+        if (n && item.Append(from, n)) slot->Next += n;
+    }
 };
 
 // The same for a UTF-16 file, a code unit at a time. The file's odd last
@@ -66,6 +88,7 @@ struct Utf16Reader {
         unsigned char hi = (unsigned char)(c >> 8), lo = (unsigned char)c;
         return big_endian ? item.Add(hi) && item.Add(lo) : item.Add(lo) && item.Add(hi);
     }
+    void Plain(Item&, bool, bool) {}  // a unit at a time
 };
 
 // Reads blanks and tabs up to the first other byte, which is given back.
@@ -112,6 +135,7 @@ bool GatherItem(Reader& in, Item& item, bool string_target) {
     bool quoted = false;
     uint32_t c = 0;
     for (;;) {
+        in.Plain(item, quoted, string_target);
         FileReadResult r = in.Next(&c);
         if (r == FileReadFailed || (r == FileReadNone && item.length == 0)) return false;
         if (r == FileReadNone) break;  // the file ends inside the item

@@ -108,3 +108,8 @@ uint32_t FileReadUnread(int32_t number);
 // large: the buffer is then as it was.
 char* FileReadItemBuffer(uint32_t bytes);
 void FileReadItemDone();
+
+// The item scan (file_scan.cpp): how many of the n bytes at p come before
+// the first one an item's rules must look at: a NUL, LF, CR or double
+// quote; outside quotes a comma too, and for a numeric item a blank or tab.
+uint32_t FileScanPlain(const unsigned char* p, uint32_t n, bool quoted, bool string_target);

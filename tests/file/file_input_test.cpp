@@ -313,3 +313,36 @@ TEST_F(FileInputTest, EncodingsAndTheirItems) {
     }
     FileRead.BlockBytes = 0;
 }
+
+// The item scan stops at the first byte its rules look at, wherever it lies
+// in a 16-byte step or the tail, and only at those bytes for each rule.
+TEST(FileScan, StopsAtTheFirstByteItsRulesLookAt) {
+    struct Rule {
+        bool quoted, string_target;
+    } rules[] = {{true, true}, {false, true}, {false, false}};
+    const std::string quotedStops("\n\r\"\0", 4), stringStops("\n\r\",\0", 5), numberStops("\n\r\", \t\0", 7);
+    const std::string* stops[] = {&quotedStops, &stringStops, &numberStops};
+    const std::string others("x,\t ", 4);  // bytes that are plain under some rule
+    for (int r = 0; r < 3; r++) {
+        for (uint32_t length : {0u, 5u, 16u, 17u, 40u}) {
+            for (uint32_t at = 0; at <= length; at++) {
+                for (char other : others) {
+                    std::string bytes(length, 'a');
+                    if (at < length) bytes[at] = other;
+                    uint32_t want = length;
+                    if (at < length && stops[r]->find(other) != std::string::npos) want = at;
+                    EXPECT_EQ(FileScanPlain((const unsigned char*)bytes.data(), length, rules[r].quoted,
+                                            rules[r].string_target), want)
+                        << "rule " << r << " length " << length << " byte " << (int)other << " at " << at;
+                }
+                for (char stop : *stops[r]) {
+                    std::string bytes(length, 'a');
+                    if (at == length) continue;
+                    bytes[at] = stop;
+                    EXPECT_EQ(FileScanPlain((const unsigned char*)bytes.data(), length, rules[r].quoted,
+                                            rules[r].string_target), at);
+                }
+            }
+        }
+    }
+}
