@@ -106,6 +106,7 @@ void ConScrollUp() {
     __builtin_prefetch(next.fore + 16, 1);
     __builtin_prefetch(next.back, 1);
     __builtin_prefetch(next.back + 16, 1);
+    __builtin_prefetch(next.uni, 1);
     ConsoleBuffer.CursorRow--;
     ConMarkRows(-1, 0);
 }
