@@ -18,6 +18,7 @@ bool IsBlank(uint32_t c) { return c == ' ' || c == '\t'; }
 
 // The item gathered so far, in the reader's item buffer.
 struct Item {
+    const char* view = nullptr;  // a string item left where it lies in the block, or null
     char* bytes = nullptr;
     uint32_t capacity = 0;
     uint32_t length = 0;
@@ -68,6 +69,25 @@ struct ByteReader {
         const uint32_t n = FileScanPlain(from, slot->End - slot->Next, quoted, string_target);
         if (n && item.Append(from, n)) slot->Next += n;
     }
+    // A string item that lies whole in the block, without a quote, ended
+    // there by a comma, LF, CR LF or NUL: it is stored from the block (the
+    // store copies it at once), with no copy of its own, and its end taken.
+    bool Whole(Item& item, bool string_target) {
+        if (!string_target || !slot->ReadAhead) return false;
+        const unsigned char* from = slot->Block + slot->Next;
+        const uint32_t left = slot->End - slot->Next, n = FileScanPlain(from, left, false, true);
+        const uint32_t limit = FileRead.ItemLimit ? FileRead.ItemLimit : kFileItemLimit;
+        if (n >= left || n > limit || from[n] == '"') return false;
+        uint32_t end = 1;
+        if (from[n] == '\r') {
+            if (n + 1 == left || from[n + 1] != '\n') return false;
+            end = 2;
+        }
+        item.view = (const char*)from;
+        item.length = n;
+        slot->Next += n + end;
+        return true;
+    }
 };
 
 // The same for a UTF-16 file, a code unit at a time. The file's odd last
@@ -89,6 +109,7 @@ struct Utf16Reader {
         return big_endian ? item.Add(hi) && item.Add(lo) : item.Add(lo) && item.Add(hi);
     }
     void Plain(Item&, bool, bool) {}  // a unit at a time
+    bool Whole(Item&, bool) { return false; }
 };
 
 // Reads blanks and tabs up to the first other byte, which is given back.
@@ -125,13 +146,16 @@ bool TooLarge(Reader& in) {
     return false;
 }
 
-// Gathers one item and NUL-terminates it. Returns false when nothing could
+// Gathers one item and NUL-terminates it (a string item left in the block
+// has no NUL: its length says where it ends). Returns false when nothing could
 // be read at all (the file ended or the read failed where the item's first
 // byte should be), and when the item is too large to hold: that is noted in
 // the error record as ERROR_NOT_ENOUGH_MEMORY, and the statement ends.
 template <class Reader>
 bool GatherItem(Reader& in, Item& item, bool string_target) {
     item.length = 0;
+    item.view = nullptr;
+    if (in.Whole(item, string_target)) return true;
     bool quoted = false;
     uint32_t c = 0;
     for (;;) {
@@ -175,7 +199,7 @@ void ReadStatement(Reader& in) {
     for (int32_t k = 0; k < 32; k++) {
         if (!SkipBlanks(in)) break;
         if (!GatherItem(in, item, ValueList.ValueType[k] == TypeString)) break;
-        StoreItemBytes(k, item.bytes, (int32_t)item.length);
+        StoreItemBytes(k, item.view ? item.view : item.bytes, (int32_t)item.length);
         // The end test comes after the store, so entry 0 is never tested;
         // a list without terminator ends at its last entry.
         if (k + 1 < 32 && !ValueList.ValueAddress[k + 1]) break;
